@@ -1,0 +1,67 @@
+#pragma once
+
+// A real OpenGL context for tests: one GLUT window of 800x600 with the game's
+// display mode (RGBA, double, depth, multisample), GLEW initialised, created
+// on first use and kept for the whole test binary. No mock of OpenGL.
+
+#include <GL/glew.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gltest {
+
+constexpr int WindowWidth = 800;
+constexpr int WindowHeight = 600;
+
+// Creates the window and context on the first call; later calls only make it current.
+void EnsureContext();
+
+// The game's fixed start-up state plus the game's projection for an 800x600
+// window, an identity model-view, white colour, texture 0, and a cleared frame.
+void ResetGameState();
+
+struct Rgba {
+    std::uint8_t r, g, b, a;
+};
+
+// Pixels of the back buffer, bottom row first (OpenGL's order), RGBA.
+std::vector<Rgba> ReadPixels(int x, int y, int width, int height);
+std::vector<Rgba> ReadFrame();  // the whole window
+Rgba PixelAt(int x, int y);     // window coordinates, origin bottom left
+
+GLint GetInteger(GLenum name);
+GLint GetTexParameter(GLenum target, GLenum name);
+void DrainErrors();  // discards pending glGetError codes
+
+// Writes an RGBA frame (bottom row first) as a PNG; for looking at failures.
+bool SavePng(const std::string& path, const std::vector<Rgba>& pixels, int width, int height);
+
+// A temporary folder removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path; }
+    std::string File(const std::string& name) const { return path + "/" + name; }
+
+private:
+    std::string path;
+};
+
+bool WriteFile(const std::string& path, const std::string& bytes);
+
+// Fixture for tests that talk to OpenGL: a current context, game state reset,
+// and no OpenGL error left pending by the test.
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+}  // namespace gltest

@@ -1,0 +1,3 @@
+// The one compiled copy of stb_image_write, for the tools and the test support.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
