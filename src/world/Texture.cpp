@@ -1,0 +1,29 @@
+#include "Texture.h"
+
+#include <SOIL/SOIL.h>
+
+Texture::Texture(GLenum target_, const std::string& fileName_)
+    : fileName(fileName_), target(target_), textureId(0)
+{
+}
+
+bool Texture::Load()
+{
+    textureId = SOIL_load_OGL_texture(fileName.c_str(), SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, SOIL_FLAG_MIPMAPS);
+    if (textureId == 0)
+        return false;
+
+    // These replace the parameters SOIL chose: the mipmaps it built stay
+    // unused, only the base level is sampled.
+    glBindTexture(target, textureId);
+    glTexParameterf(target, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameterf(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameterf(target, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameterf(target, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    return true;
+}
+
+void Texture::Bind()
+{
+    glBindTexture(target, textureId);
+}
