@@ -1,0 +1,259 @@
+// Mesh loading and materials: import, per-entry buffers, material textures.
+#include "Mesh.h"
+
+#include "MeshRecords.h"
+#include "world/Texture.h"
+
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+// Tangents, triangles, smooth normals where the file has none, v flipped;
+// no other post-processing (in particular no vertex joining or weight limit).
+constexpr unsigned int ImportFlags =
+    aiProcess_CalcTangentSpace | aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_FlipUVs;
+static_assert(ImportFlags == 0x00800049, "import flags");
+
+constexpr unsigned int NoMaterial = 0xFFFFFFFF;
+
+// The loader's lines must reach a pipe or a log file at once.
+void PrintLine(const char* format, const char* a, const char* b = nullptr)
+{
+    std::printf(format, a, b);
+    std::fflush(stdout);
+}
+
+// Folder of a model file for its normal maps: text before the last "/",
+// "/" when that is the first character, "." when there is none.
+std::string ModelFolder(const std::string& fileName)
+{
+    const size_t slash = fileName.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return fileName.substr(0, slash);
+}
+
+// Path of texture 0 of that type, when the material names one.
+bool QueryTexture(const aiMaterial* material, aiTextureType type, std::string& path)
+{
+    if (aiGetMaterialTextureCount(material, type) == 0)
+        return false;
+    aiString found;
+    if (aiGetMaterialTexture(material, type, 0, &found) != AI_SUCCESS)
+        return false;
+    path = found.C_Str();
+    return true;
+}
+
+}  // namespace
+
+Mesh::MeshEntry::MeshEntry()
+    : vertexBuffer(0), indexBuffer(0), numIndices(0), materialIndex(NoMaterial), sourceMesh(nullptr)
+{
+}
+
+Mesh::MeshEntry::~MeshEntry()
+{
+    if (vertexBuffer != 0)
+        glDeleteBuffers(1, &vertexBuffer);
+    if (indexBuffer != 0)
+        glDeleteBuffers(1, &indexBuffer);
+}
+
+Mesh::MeshEntry::MeshEntry(MeshEntry&& other) noexcept
+    : vertexBuffer(other.vertexBuffer), indexBuffer(other.indexBuffer), numIndices(other.numIndices),
+      materialIndex(other.materialIndex), sourceMesh(other.sourceMesh), box(other.box)
+{
+    other.vertexBuffer = 0;
+    other.indexBuffer = 0;
+}
+
+Mesh::Mesh() : scene(nullptr)
+{
+    ResetAnimationState();
+}
+
+Mesh::~Mesh()
+{
+    Clear();
+    // Members go in reverse order: normalMaps, textures, entries (deleting
+    // their buffers), and last the importer with the scene.
+}
+
+void Mesh::ResetAnimationState()
+{
+    // NOTE: NaN compares unequal to every time, so the first
+    // SetAnimationTime always evaluates, whatever time it is given.
+    animationTime = std::numeric_limits<float>::quiet_NaN();
+    evaluatedTime = std::numeric_limits<float>::quiet_NaN();
+    currentAnimation = 0;
+}
+
+bool Mesh::Load(const std::string& fileName)
+{
+    // Everything of a previous load goes first: textures, normal maps,
+    // buffers, then the scene the entries point into.
+    Clear();
+    textures.clear();
+    normalMaps.clear();
+    entries.clear();
+    scene = nullptr;
+    importer.FreeScene();
+    ResetAnimationState();
+
+    scene = importer.ReadFile(fileName, ImportFlags);
+    if (!scene) {
+        PrintLine("Error parsing '%s': '%s'\n", fileName.c_str(), importer.GetErrorString());
+        return false;
+    }
+
+    const bool result = BuildFromScene(scene, fileName);
+
+    if (scene->mNumAnimations != 0 && scene->mAnimations) {
+        std::printf("Number of animations: %i \n\n", static_cast<int>(scene->mNumAnimations));
+        std::fflush(stdout);
+    }
+    return result;
+}
+
+void Mesh::Clear()
+{
+    for (Texture*& texture : textures) {
+        delete texture;
+        texture = nullptr;
+    }
+    for (Texture*& normalMap : normalMaps) {
+        delete normalMap;
+        normalMap = nullptr;
+    }
+}
+
+unsigned int Mesh::GetNumAnimations() const
+{
+    if (!scene || !scene->mAnimations)
+        return 0;
+    return scene->mNumAnimations;
+}
+
+bool Mesh::BuildFromScene(const aiScene* pScene, const std::string& fileName)
+{
+    const unsigned int meshCount = pScene->mMeshes ? pScene->mNumMeshes : 0;
+    const unsigned int materialCount = pScene->mMaterials ? pScene->mNumMaterials : 0;
+
+    // Sized once, before any entry has buffers; built entries never move.
+    entries.clear();
+    entries.resize(meshCount);
+    Clear();
+    textures.resize(materialCount, nullptr);
+    normalMaps.resize(materialCount, nullptr);
+
+    for (unsigned int i = 0; i < meshCount; i++) {
+        if (pScene->mMeshes[i])
+            BuildEntry(i, pScene->mMeshes[i]);
+    }
+    return LoadMaterials(pScene, fileName);
+}
+
+void Mesh::BuildEntry(unsigned int index, const aiMesh* mesh)
+{
+    if (index >= entries.size() || !mesh)
+        return;
+    MeshEntry& entry = entries[index];
+    entry.materialIndex = mesh->mMaterialIndex;
+    entry.sourceMesh = mesh;
+    entry.box = MeshRecords::ComputeBox(mesh);
+
+    const std::vector<std::uint32_t> indices = MeshRecords::BuildIndices(mesh);
+
+    // Skinned models are rewritten every frame; the others never again.
+    const GLenum usage = GetNumAnimations() != 0 ? GL_STREAM_DRAW : GL_STATIC_DRAW;
+    const GLsizeiptr vertexBytes = static_cast<GLsizeiptr>(sizeof(Vertex)) * mesh->mNumVertices;
+
+    GLuint vhandle = 0;
+    glGenBuffers(1, &vhandle);
+    glBindBuffer(GL_ARRAY_BUFFER, vhandle);
+    glBufferData(GL_ARRAY_BUFFER, vertexBytes, nullptr, usage);
+    bool written = true;
+    if (mesh->mNumVertices != 0) {
+        // Records go straight into the mapped buffer.
+        void* mapped = glMapBuffer(GL_ARRAY_BUFFER, GL_WRITE_ONLY);
+        if (mapped) {
+            MeshRecords::WriteVertices(mesh, static_cast<Vertex*>(mapped));
+            written = glUnmapBuffer(GL_ARRAY_BUFFER) == GL_TRUE;
+        } else {
+            written = false;
+        }
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+
+    if (!written) {
+        // No storage (or lost contents): the entry stays empty and draws nothing.
+        glDeleteBuffers(1, &vhandle);
+        return;
+    }
+    entry.vertexBuffer = vhandle;
+    entry.numIndices = static_cast<unsigned int>(indices.size());
+
+    glGenBuffers(1, &entry.indexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, entry.indexBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(std::uint32_t) * indices.size()),
+                 indices.data(), GL_STATIC_DRAW);
+    // NOTE: the index buffer stays bound to GL_ELEMENT_ARRAY_BUFFER.
+}
+
+bool Mesh::LoadMaterials(const aiScene* pScene, const std::string& fileName)
+{
+    const std::string folder = ModelFolder(fileName);
+    const unsigned int materialCount = pScene->mMaterials ? pScene->mNumMaterials : 0;
+    if (textures.size() < materialCount)
+        textures.resize(materialCount, nullptr);
+    if (normalMaps.size() < materialCount)
+        normalMaps.resize(materialCount, nullptr);
+
+    bool result = true;
+    for (unsigned int i = 0; i < materialCount; i++) {
+        delete textures[i];
+        textures[i] = nullptr;
+        const aiMaterial* material = pScene->mMaterials[i];
+        if (!material)
+            continue;
+
+        std::string path;
+        if (QueryTexture(material, aiTextureType_DIFFUSE, path)) {
+            // NOTE: the diffuse path is used as stored, relative to the
+            // working directory, not to the model's folder.
+            textures[i] = new Texture(GL_TEXTURE_2D, path);
+            if (textures[i]->Load()) {
+                PrintLine("Loaded texture '%s'\n", path.c_str());
+            } else {
+                PrintLine("Error loading texture '%s'\n", path.c_str());
+                delete textures[i];
+                textures[i] = nullptr;
+                result = false;
+            }
+        }
+
+        if (QueryTexture(material, aiTextureType_HEIGHT, path)) {
+            const std::string fullPath = folder + "/" + path;
+            delete normalMaps[i];
+            normalMaps[i] = new Texture(GL_TEXTURE_2D, fullPath);
+            if (normalMaps[i]->Load()) {
+                PrintLine("Loaded normal map '%s' \n", fullPath.c_str());
+            } else {
+                PrintLine("Error loading normal map '%s' \n", fullPath.c_str());
+                delete normalMaps[i];
+                normalMaps[i] = nullptr;
+                result = false;
+            }
+        }
+    }
+    return result;
+}
