@@ -1,5 +1,7 @@
 #include "Texture.h"
 
+#include "ImageCheck.h"
+
 #include <SOIL/SOIL.h>
 
 Texture::Texture(GLenum target_, const std::string& fileName_)
@@ -9,6 +11,11 @@ Texture::Texture(GLenum target_, const std::string& fileName_)
 
 bool Texture::Load()
 {
+    // NOTE: a file that fails the check is treated as one SOIL cannot load.
+    if (!ImageCheck::IsLoadable(fileName)) {
+        textureId = 0;
+        return false;
+    }
     textureId = SOIL_load_OGL_texture(fileName.c_str(), SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, SOIL_FLAG_MIPMAPS);
     if (textureId == 0)
         return false;
