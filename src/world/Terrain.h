@@ -1,0 +1,62 @@
+#pragma once
+
+#include <GL/glew.h>
+
+class Texture;
+
+// The ground: a 1024 x 1024 grid of 8-bit height samples read from a raw
+// file, drawn as 1023 textured, grey-shaded triangle strips. Sample (row r,
+// column c) lies at x = c - 512, z = r - 512, y = sample / heightScale
+// (brighter samples lie lower), with grey 0.5 * y / maxHeight + 0.5 and
+// texture coordinates (c / 1024 * 8, r / 1024 * 8).
+//
+// The strips are built once by Init into a static vertex buffer; Draw issues
+// them from there, vertex for vertex what a per-vertex drawing would send.
+class Terrain {
+public:
+    static constexpr int Size = 1024;                      // samples per row and per column
+    static constexpr int SampleCount = Size * Size;        // bytes read from the file
+    static constexpr int StripCount = Size - 1;            // one strip per pair of rows
+    static constexpr int VerticesPerStrip = 2 * Size;      // row r and row r + 1 for each column
+    static constexpr int VertexCount = StripCount * VerticesPerStrip;
+
+    // One vertex of the buffer: strip r holds, for c = 0..1023, the vertex of
+    // (r, c) then that of (r + 1, c).
+    struct Vertex {
+        float r, g, b;  // grey shade
+        float s, t;     // ground texture coordinates
+        float x, y, z;  // position in the terrain's own frame
+    };
+
+    Terrain();   // empty: no samples, no texture, no buffer
+    ~Terrain();  // deletes the ground texture and the vertex buffer
+    Terrain(const Terrain&) = delete;
+    Terrain& operator=(const Terrain&) = delete;
+
+    // Reads the heightmap and loads "ground.png" from the working directory,
+    // then builds the vertex buffer. Needs a current OpenGL context, nothing
+    // more. Never fails and prints nothing: a missing file gives all samples 0
+    // and no ground texture (a flat, untextured 0.5 grey square); a short file
+    // leaves the samples past its end 0; bytes past 1,048,576 are ignored.
+    void Init(const char* fileName);
+
+    // Binds the ground texture (0 if there is none), sets GL_MODULATE and
+    // draws the strips in the current model-view frame. Client array state
+    // and the array-buffer binding are the same afterwards.
+    // NOTE: the modulate environment stays in force, as later drawing expects.
+    void Draw();
+
+    unsigned char GetSample(int row, int column) const { return heights[row * Size + column]; }
+    const Texture* GetGroundTexture() const { return groundTexture; }  // null without a heightmap
+    GLuint GetVertexBuffer() const { return vertexBuffer; }           // 0 before Init
+
+private:
+    void BuildVertexBuffer();
+    void ReleaseVertexBuffer();
+
+    float maxHeight;         // -80: divisor of the grey shade
+    float heightScale;       // 256 / (maxHeight / 4) = -12.8: sample / heightScale is the height
+    Texture* groundTexture;  // owned; null when the heightmap could not be opened
+    unsigned char heights[SampleCount];  // row-major samples
+    GLuint vertexBuffer;     // the 1023 strips, Vertex after Vertex
+};
