@@ -81,7 +81,7 @@ Matrix4f StartPose()
 
 void PlaceCamera(ModelView view, const Sphere& frame, int width, int height)
 {
-    const double distance = frame.radius / std::sin(FieldOfView / 2 * Pi / 180) * 1.1;
+    const double distance = frame.radius / std::sin(FieldOfView / 2 * Pi / 180);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(FieldOfView, static_cast<double>(width) / height, std::max(0.1, (distance - frame.radius) * 0.5),
