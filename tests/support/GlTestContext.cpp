@@ -4,6 +4,9 @@
 #include <GL/glu.h>
 #include <stb_image_write.h>
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +17,26 @@ namespace gltest {
 namespace {
 int window = 0;
 void DisplayNothing() {}  // freeglut insists on a display callback
+
+// Keeps every library loaded so far (the OpenGL driver among them) mapped
+// until the process ends, so that leak reports name the library they come from.
+int PinLibrary(dl_phdr_info* info, size_t, void*)
+{
+    if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0')
+        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    return 0;
+}
+
+// Tears the window and context down at exit, so that leak checking sees only
+// what the code under test left behind, not the driver's live context.
+void DestroyContext()
+{
+    if (window != 0) {
+        glutDestroyWindow(window);
+        window = 0;
+        glutExit();
+    }
+}
 }
 
 void EnsureContext()
@@ -34,7 +57,9 @@ void EnsureContext()
     glutInitWindowSize(WindowWidth, WindowHeight);
     window = glutCreateWindow("corvane-test");
     glutDisplayFunc(DisplayNothing);
+    std::atexit(DestroyContext);
     glewInit();
+    dl_iterate_phdr(PinLibrary, nullptr);
     // Let the window reach its size before anything is read back.
     for (int i = 0; i < 3; i++)
         glutMainLoopEvent();
