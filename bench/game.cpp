@@ -1,0 +1,148 @@
+// Game costs: one tick with many bullets and explosions, start-up, and a
+// whole frame at the start view.
+//
+// Frames: run once with GALLIUM_NOOP=1 (the CPU cost of issuing the calls;
+// nothing is rasterised) and once on plain llvmpipe. BM_GameFrame is the
+// game's own frame; BM_StartFrame draws the start view's visible parts (sky,
+// ship, terrain) the same way but lets the terrain be the buffered one or the
+// per-vertex reference, for a side-by-side figure.
+#include "GlTestContext.h"
+#include "TerrainReference.h"
+
+#include "app/Game.h"
+#include "entities/Particles.h"
+#include "entities/Ship.h"
+#include "world/Skybox.h"
+#include "world/Terrain.h"
+#include "world/Texture.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const std::string AssetsDir = std::string(CORVANE_SOURCE_DIR) + "/assets";
+
+void EnterAssets()
+{
+    gltest::EnsureContext();
+    gltest::ResetGameState();
+    if (chdir(AssetsDir.c_str()) != 0)
+        std::abort();
+}
+
+std::unique_ptr<Game> NewGame()
+{
+    EnterAssets();
+    auto game = std::make_unique<Game>(gltest::WindowWidth, gltest::WindowHeight);
+    game->Init();
+    return game;
+}
+
+// 10,000 bullets climbing away at 45 degrees and `explosions` live explosions.
+void BM_GameUpdate(benchmark::State& state)
+{
+    const int explosions = static_cast<int>(state.range(0));
+    const auto game = NewGame();
+    game->OnPassiveMotion(400, 255);  // 45 degrees up
+    for (int i = 0; i < 10000; i++)
+        game->OnMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 400, 255);
+    game->OnPassiveMotion(400, 390);  // straight down
+    for (int i = 0; i < explosions; i++)
+        game->OnMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 400, 390);
+    game->Update(10.0f);  // the downward shots all reach y -40 and explode
+
+    // A small dt keeps the explosions alive for thousands of ticks; the work
+    // of a tick does not depend on dt.
+    for (auto _ : state)
+        game->Update(0.01f);
+    state.counters["bullets"] = static_cast<double>(game->GetBullets().size());
+    state.counters["explosions"] = static_cast<double>(game->GetExplosions().size());
+}
+BENCHMARK(BM_GameUpdate)->Arg(0)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// Construction and Init, then release: start-up before the first tick.
+void BM_GameInit(benchmark::State& state)
+{
+    EnterAssets();
+    for (auto _ : state) {
+        Game game(gltest::WindowWidth, gltest::WindowHeight);
+        game.Init();
+        glFinish();
+    }
+}
+// Each Init leaves its textures in the context (textures live as long as
+// it), so the count is kept small.
+BENCHMARK(BM_GameInit)->Iterations(3)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+
+// The game's whole frame as the display callback draws it, at the start view.
+void BM_GameFrame(benchmark::State& state)
+{
+    const auto game = NewGame();
+    game->Update(1.0f);
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        game->Render();
+        glutSwapBuffers();
+        glFinish();
+    }
+}
+BENCHMARK(BM_GameFrame)->Unit(benchmark::kMillisecond);
+
+// The start view's visible parts drawn in the game's order and state, with
+// the buffered terrain (0) or the per-vertex reference terrain (1).
+void BM_StartFrame(benchmark::State& state)
+{
+    const bool reference = state.range(0) == 1;
+    EnterAssets();
+    Skybox sky;
+    sky.SetSize(30);
+    sky.Init("Skybox/up.png", "Skybox/down.png", "Skybox/out.png", "Skybox/in.png", "Skybox/left.png",
+             "Skybox/right.png");
+    Ship ship(Vector3f(0, 0, 20), Vector3f(0, 0, 1), 1.0f);
+    Terrain terrain;
+    terrain.Init("heightmap.raw");
+    const std::vector<unsigned char> heights = gltest::ReadReferenceHeightmap("heightmap.raw");
+    const GLuint ground = terrain.GetGroundTexture() ? terrain.GetGroundTexture()->GetId() : 0;
+
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glEnable(GL_TEXTURE_2D);
+        glTranslatef(0, -5, 0);
+        gluLookAt(0, 0, -10, 0, 0, 20, 0, 1, 0);
+        glColor4f(1, 1, 1, 1);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glPushMatrix();
+        sky.Draw(0, 0, -10);
+        glPopMatrix();
+        glColor4f(1, 1, 1, 1);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glPushMatrix();
+        ship.Draw();
+        glPopMatrix();
+        glColor4f(1, 1, 1, 1);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glPushMatrix();
+        glTranslatef(0, -40, 0);
+        if (reference)
+            gltest::DrawReferenceTerrain(heights.data(), ground);
+        else
+            terrain.Draw();
+        glPopMatrix();
+        glutSwapBuffers();
+        glFinish();
+    }
+    state.SetLabel(reference ? "per-vertex reference terrain" : "buffered terrain");
+}
+BENCHMARK(BM_StartFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
