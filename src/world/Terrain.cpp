@@ -13,16 +13,22 @@ constexpr float MaxHeight = -80.0f;
 constexpr float TextureRepeats = 8.0f;  // the ground image tiles this often each way
 const char* const GroundFileName = "ground.png";
 
-// First vertex and vertex count of every strip, for one multi-draw call.
+// Per strip: its index count, where its indices start in the index buffer
+// and the vertex its index 0 stands for.
 struct StripRanges {
-    GLint first[Terrain::StripCount];
     GLsizei count[Terrain::StripCount];
+    const void* sharedIndices[Terrain::StripCount];  // all strips reuse one index run
+    const void* ownIndices[Terrain::StripCount];     // each strip its own run (no base vertex)
+    GLint baseVertex[Terrain::StripCount];
 
     StripRanges()
     {
         for (int r = 0; r < Terrain::StripCount; r++) {
-            first[r] = r * Terrain::VerticesPerStrip;
             count[r] = Terrain::VerticesPerStrip;
+            sharedIndices[r] = nullptr;
+            ownIndices[r] =
+                reinterpret_cast<const void*>(static_cast<size_t>(r) * Terrain::VerticesPerStrip * sizeof(GLuint));
+            baseVertex[r] = r * Terrain::Size;
         }
     }
 };
@@ -33,14 +39,14 @@ const StripRanges strips;
 
 Terrain::Terrain()
     : maxHeight(MaxHeight), heightScale(256.0f / (MaxHeight / 4.0f)), groundTexture(nullptr), heights(),
-      vertexBuffer(0)
+      vertexBuffer(0), indexBuffer(0), baseVertex(false)
 {
 }
 
 Terrain::~Terrain()
 {
     delete groundTexture;
-    ReleaseVertexBuffer();
+    ReleaseBuffers();
 }
 
 void Terrain::Init(const char* fileName)
@@ -64,51 +70,90 @@ void Terrain::Init(const char* fileName)
         groundTexture->Bind();
     }
 
-    BuildVertexBuffer();
+    BuildBuffers();
 }
 
-void Terrain::BuildVertexBuffer()
+void Terrain::BuildBuffers()
 {
-    ReleaseVertexBuffer();
+    ReleaseBuffers();
     if (!glGenBuffers)
         glewInit();  // a bare context whose entry points nobody fetched yet
     if (!glGenBuffers)
         return;
 
-    GLint previous = 0;
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previous);
+    // The caller's bindings are put back afterwards.
+    GLint previousVertices = 0, previousIndices = 0;
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousVertices);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &previousIndices);
+
+    // Written in place through a mapping, so the grid is never held twice.
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(SampleCount) * sizeof(Vertex);
     glGenBuffers(1, &vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(VertexCount) * sizeof(Vertex), nullptr, GL_STATIC_DRAW);
-
-    // One strip at a time keeps the staging memory small.
-    std::vector<Vertex> strip(VerticesPerStrip);
-    for (int r = 0; r < StripCount; r++) {
+    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+    std::vector<Vertex> staging;
+    Vertex* vertices = static_cast<Vertex*>(glMapBuffer(GL_ARRAY_BUFFER, GL_WRITE_ONLY));
+    if (!vertices) {
+        staging.resize(SampleCount);
+        vertices = staging.data();
+    }
+    for (int r = 0; r < Size; r++) {
         for (int c = 0; c < Size; c++) {
-            for (int k = 0; k < 2; k++) {
-                const int row = r + k;
-                const float y = heights[row * Size + c] / heightScale;
-                const float g = 0.5f * y / maxHeight + 0.5f;
-                Vertex& v = strip[2 * c + k];
-                v.r = v.g = v.b = g;
-                v.s = static_cast<float>(c) / Size * TextureRepeats;
-                v.t = static_cast<float>(row) / Size * TextureRepeats;
-                v.x = static_cast<float>(c - Size / 2);
-                v.y = y;
-                v.z = static_cast<float>(row - Size / 2);
+            const float y = heights[r * Size + c] / heightScale;
+            const float g = 0.5f * y / maxHeight + 0.5f;
+            Vertex& v = vertices[static_cast<size_t>(r) * Size + c];
+            v.r = v.g = v.b = g;
+            v.s = static_cast<float>(c) / Size * TextureRepeats;
+            v.t = static_cast<float>(r) / Size * TextureRepeats;
+            v.x = static_cast<float>(c - Size / 2);
+            v.y = y;
+            v.z = static_cast<float>(r - Size / 2);
+        }
+    }
+    if (staging.empty())
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+    else
+        glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, staging.data());
+
+    // With base vertices one strip's indices serve every strip; without,
+    // every strip gets its own.
+    baseVertex = glMultiDrawElementsBaseVertex != nullptr;
+    glGenBuffers(1, &indexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    if (baseVertex) {
+        std::vector<GLushort> indices(VerticesPerStrip);
+        for (int c = 0; c < Size; c++) {
+            indices[2 * c] = static_cast<GLushort>(c);
+            indices[2 * c + 1] = static_cast<GLushort>(Size + c);
+        }
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLushort)),
+                     indices.data(), GL_STATIC_DRAW);
+    } else {
+        std::vector<GLuint> indices(static_cast<size_t>(StripCount) * VerticesPerStrip);
+        for (int r = 0; r < StripCount; r++) {
+            for (int c = 0; c < Size; c++) {
+                GLuint* pair = &indices[static_cast<size_t>(r) * VerticesPerStrip + 2 * c];
+                pair[0] = static_cast<GLuint>(r * Size + c);
+                pair[1] = static_cast<GLuint>((r + 1) * Size + c);
             }
         }
-        const GLintptr offset = static_cast<GLintptr>(r) * VerticesPerStrip * sizeof(Vertex);
-        glBufferSubData(GL_ARRAY_BUFFER, offset, VerticesPerStrip * sizeof(Vertex), strip.data());
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
+                     indices.data(), GL_STATIC_DRAW);
     }
-    glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previous));
+    glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousVertices));
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(previousIndices));
 }
 
-void Terrain::ReleaseVertexBuffer()
+void Terrain::ReleaseBuffers()
 {
-    if (vertexBuffer != 0 && glDeleteBuffers)
-        glDeleteBuffers(1, &vertexBuffer);
+    if (glDeleteBuffers) {
+        if (vertexBuffer != 0)
+            glDeleteBuffers(1, &vertexBuffer);
+        if (indexBuffer != 0)
+            glDeleteBuffers(1, &indexBuffer);
+    }
     vertexBuffer = 0;
+    indexBuffer = 0;
 }
 
 void Terrain::Draw()
@@ -121,9 +166,10 @@ void Terrain::Draw()
     if (vertexBuffer == 0)
         return;
 
-    // The pop restores the enabled arrays, their pointers and the buffer binding.
+    // The pop restores the enabled arrays, their pointers and the buffer bindings.
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
         glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
         // Arrays someone else left enabled would be drawn (and read) with ours.
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
@@ -135,6 +181,10 @@ void Terrain::Draw()
         glColorPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, r)));
         glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, s)));
         glVertexPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, x)));
-        glMultiDrawArrays(GL_TRIANGLE_STRIP, strips.first, strips.count, StripCount);
+        if (baseVertex)
+            glMultiDrawElementsBaseVertex(GL_TRIANGLE_STRIP, strips.count, GL_UNSIGNED_SHORT, strips.sharedIndices,
+                                          StripCount, strips.baseVertex);
+        else
+            glMultiDrawElements(GL_TRIANGLE_STRIP, strips.count, GL_UNSIGNED_INT, strips.ownIndices, StripCount);
     glPopClientAttrib();
 }

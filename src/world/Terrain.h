@@ -10,18 +10,19 @@ class Texture;
 // (brighter samples lie lower), with grey 0.5 * y / maxHeight + 0.5 and
 // texture coordinates (c / 1024 * 8, r / 1024 * 8).
 //
-// The strips are built once by Init into a static vertex buffer; Draw issues
-// them from there, vertex for vertex what a per-vertex drawing would send.
+// Init builds the grid once into static buffers: one vertex per sample and
+// one strip's worth of indices, which every strip reuses from its own first
+// row on. Draw issues the 1023 strips from there: vertex for vertex what a
+// per-vertex drawing would send, at a fraction of the calls and memory.
 class Terrain {
 public:
     static constexpr int Size = 1024;                      // samples per row and per column
     static constexpr int SampleCount = Size * Size;        // bytes read from the file
     static constexpr int StripCount = Size - 1;            // one strip per pair of rows
     static constexpr int VerticesPerStrip = 2 * Size;      // row r and row r + 1 for each column
-    static constexpr int VertexCount = StripCount * VerticesPerStrip;
 
-    // One vertex of the buffer: strip r holds, for c = 0..1023, the vertex of
-    // (r, c) then that of (r + 1, c).
+    // One vertex of the buffer, that of sample (r, c) at index r * 1024 + c.
+    // Strip r draws, for c = 0..1023, the vertex of (r, c) then of (r + 1, c).
     struct Vertex {
         float r, g, b;  // grey shade
         float s, t;     // ground texture coordinates
@@ -49,14 +50,17 @@ public:
     unsigned char GetSample(int row, int column) const { return heights[row * Size + column]; }
     const Texture* GetGroundTexture() const { return groundTexture; }  // null without a heightmap
     GLuint GetVertexBuffer() const { return vertexBuffer; }           // 0 before Init
+    GLuint GetIndexBuffer() const { return indexBuffer; }             // 0 before Init
 
 private:
-    void BuildVertexBuffer();
-    void ReleaseVertexBuffer();
+    void BuildBuffers();
+    void ReleaseBuffers();
 
     float maxHeight;         // -80: divisor of the grey shade
     float heightScale;       // 256 / (maxHeight / 4) = -12.8: sample / heightScale is the height
     Texture* groundTexture;  // owned; null when the heightmap could not be opened
     unsigned char heights[SampleCount];  // row-major samples
-    GLuint vertexBuffer;     // the 1023 strips, Vertex after Vertex
+    GLuint vertexBuffer;     // one Vertex per sample, row-major
+    GLuint indexBuffer;      // strip indices, relative to the strip's first row
+    bool baseVertex;         // strips offset by base vertex; else indexBuffer lists all strips in full
 };

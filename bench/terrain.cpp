@@ -1,0 +1,101 @@
+// Terrain drawing cost: the buffered Terrain::Draw against the per-vertex
+// reference, both from the game's start view, and Terrain::Init.
+//
+// Run it twice: GALLIUM_NOOP=1 measures the CPU cost of issuing the calls
+// (nothing is rasterised); plain llvmpipe measures the whole frame.
+#include "GlTestContext.h"
+#include "TerrainReference.h"
+#include "world/Terrain.h"
+#include "world/Texture.h"
+
+#include <GL/glu.h>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const std::string AssetsDir = std::string(CORVANE_SOURCE_DIR) + "/assets";
+
+// The game's start view: eye at (0, 0, -10) looking at the ship at
+// (0, 0, 20), shifted 5 down in eye space, terrain drawn 40 units down.
+void StartView()
+{
+    gltest::ResetGameState();
+    glTranslatef(0, -5, 0);
+    gluLookAt(0, 0, -10, 0, 0, 20, 0, 1, 0);
+    glTranslatef(0, -40, 0);
+}
+
+std::unique_ptr<Terrain> LoadGameTerrain()
+{
+    gltest::EnsureContext();
+    if (chdir(AssetsDir.c_str()) != 0)
+        return nullptr;
+    auto terrain = std::make_unique<Terrain>();
+    terrain->Init("heightmap.raw");
+    return terrain;
+}
+
+void BM_TerrainDraw(benchmark::State& state)
+{
+    const auto terrain = LoadGameTerrain();
+    for (auto _ : state) {
+        StartView();
+        terrain->Draw();
+        glFinish();
+    }
+}
+
+void BM_ReferenceDraw(benchmark::State& state)
+{
+    const auto terrain = LoadGameTerrain();
+    const std::vector<unsigned char> heights = gltest::ReadReferenceHeightmap("heightmap.raw");
+    const GLuint ground = terrain->GetGroundTexture() ? terrain->GetGroundTexture()->GetId() : 0;
+    for (auto _ : state) {
+        StartView();
+        gltest::DrawReferenceTerrain(heights.data(), ground);
+        glFinish();
+    }
+}
+
+void BM_TerrainInit(benchmark::State& state)
+{
+    gltest::EnsureContext();
+    if (chdir(AssetsDir.c_str()) != 0) {
+        state.SkipWithError("no assets folder");
+        return;
+    }
+    for (auto _ : state) {
+        auto terrain = std::make_unique<Terrain>();
+        terrain->Init("heightmap.raw");
+        glFinish();
+    }
+}
+
+// The part of Init that is the ground image's decoding and upload.
+void BM_GroundTextureLoad(benchmark::State& state)
+{
+    gltest::EnsureContext();
+    if (chdir(AssetsDir.c_str()) != 0) {
+        state.SkipWithError("no assets folder");
+        return;
+    }
+    for (auto _ : state) {
+        Texture ground(GL_TEXTURE_2D, "ground.png");
+        ground.Load();
+        glFinish();
+    }
+}
+
+}  // namespace
+
+// Five repetitions each; the medians are the figures to compare.
+BENCHMARK(BM_TerrainDraw)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReferenceDraw)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TerrainInit)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_GroundTextureLoad)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+
+BENCHMARK_MAIN();
