@@ -11,6 +11,9 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -153,6 +156,42 @@ void PrintSummary(const Mesh& mesh)
     std::fflush(stdout);
 }
 
+// Keeps every library loaded so far (the OpenGL driver among them) mapped
+// until the process ends, so that leak reports name the library they come from.
+int PinLibrary(dl_phdr_info* info, size_t, void*)
+{
+    if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0')
+        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    return 0;
+}
+
+// Everything after the context exists; the Mesh is gone when this returns.
+int Inspect(const Options& options)
+{
+    std::string error;
+    Mesh mesh;
+    const bool complete = mesh.Load(options.file);
+    if (!mesh.GetScene())
+        return Fail("could not read '" + options.file + "' as a model");
+    PrintSummary(mesh);
+    if (!complete)
+        std::fprintf(stderr, "corvane-model: warning: some textures of the model did not load\n");
+
+    if (options.animate) {
+        if (options.animation >= mesh.GetNumAnimations())
+            return Fail("the model has no animation " + std::to_string(options.animation));
+        mesh.SetAnimation(static_cast<unsigned int>(options.animation));
+        mesh.SetAnimationTime(options.time);
+    }
+
+    if (!options.png.empty()) {
+        if (!WriteModelPicture(mesh, options.view, PictureWidth, PictureHeight, options.png, error))
+            return Fail(error);
+        std::printf("Picture: %s\n", options.png.c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -175,30 +214,15 @@ int main(int argc, char** argv)
     glutInit(&glutArgc, glutArgv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
     glutInitWindowSize(PictureWidth, PictureHeight);
-    glutCreateWindow("corvane-model");
+    const int window = glutCreateWindow("corvane-model");
     glutHideWindow();
+    dl_iterate_phdr(PinLibrary, nullptr);
+    int status = 0;
     if (glewInit() != GLEW_OK || !glGenBuffers || !glMapBuffer)
-        return Fail("OpenGL buffer objects are not available on this display");
-
-    Mesh mesh;
-    const bool complete = mesh.Load(options.file);
-    if (!mesh.GetScene())
-        return Fail("could not read '" + options.file + "' as a model");
-    PrintSummary(mesh);
-    if (!complete)
-        std::fprintf(stderr, "corvane-model: warning: some textures of the model did not load\n");
-
-    if (options.animate) {
-        if (options.animation >= mesh.GetNumAnimations())
-            return Fail("the model has no animation " + std::to_string(options.animation));
-        mesh.SetAnimation(static_cast<unsigned int>(options.animation));
-        mesh.SetAnimationTime(options.time);
-    }
-
-    if (!options.png.empty()) {
-        if (!WriteModelPicture(mesh, options.view, PictureWidth, PictureHeight, options.png, error))
-            return Fail(error);
-        std::printf("Picture: %s\n", options.png.c_str());
-    }
-    return 0;
+        status = Fail("OpenGL buffer objects are not available on this display");
+    else
+        status = Inspect(options);
+    glutDestroyWindow(window);
+    glutExit();
+    return status;
 }
