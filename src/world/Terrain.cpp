@@ -49,22 +49,29 @@ Terrain::~Terrain()
     ReleaseBuffers();
 }
 
+bool Terrain::ReadHeights(const char* fileName, unsigned char* samples)
+{
+    std::memset(samples, 0, SampleCount);
+    FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr)
+        return false;
+    // A short read leaves the rest of the samples 0; longer files are cut.
+    const size_t read = std::fread(samples, 1, SampleCount, file);
+    (void)read;
+    std::fclose(file);
+    return true;
+}
+
 void Terrain::Init(const char* fileName)
 {
     maxHeight = MaxHeight;
     heightScale = 256.0f / (maxHeight / 4.0f);
     delete groundTexture;
     groundTexture = nullptr;
-    std::memset(heights, 0, sizeof heights);
 
     // NOTE: without a heightmap there is no ground texture either: the
     // terrain is a flat, untextured square.
-    if (FILE* file = std::fopen(fileName, "rb")) {
-        // A short read leaves the rest of the samples 0; longer files are cut.
-        const size_t read = std::fread(heights, 1, sizeof heights, file);
-        (void)read;
-        std::fclose(file);
-
+    if (ReadHeights(fileName, heights)) {
         groundTexture = new Texture(GL_TEXTURE_2D, GroundFileName);
         groundTexture->Load();
         groundTexture->Bind();

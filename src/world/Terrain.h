@@ -41,6 +41,10 @@ public:
     // leaves the samples past its end 0; bytes past 1,048,576 are ignored.
     void Init(const char* fileName);
 
+    // The file's first SampleCount bytes into samples, the rest of samples 0;
+    // false (all samples 0) when the file cannot be opened. No OpenGL.
+    static bool ReadHeights(const char* fileName, unsigned char* samples);
+
     // Binds the ground texture (0 if there is none), sets GL_MODULATE and
     // draws the strips in the current model-view frame. Client array state
     // and the array-buffer binding are the same afterwards.

@@ -1,0 +1,19 @@
+#pragma once
+
+// Each fuzz target defines this libFuzzer entry point. The same source builds
+// as a libFuzzer binary (scripts/fuzz) and as a plain replay binary that CTest
+// runs over the committed corpus (ReplayMain.cpp).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace fuzz {
+
+// Writes the bytes to a private temporary file and returns its path; the file
+// is removed by the next call or at exit. For loaders that take file names.
+std::string WriteScratchFile(const std::uint8_t* data, std::size_t size, const char* suffix);
+
+}  // namespace fuzz
