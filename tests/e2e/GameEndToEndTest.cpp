@@ -1,0 +1,467 @@
+// The shipped game binary under its own virtual X server, played through
+// XTest pointer and key events (xdotool) and checked from window captures.
+// Under the software renderer the game draws a few frames per second, so
+// every check polls with a generous timeout instead of sleeping fixed times.
+
+#include "GlTestContext.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const std::string SourceDir = CORVANE_SOURCE_DIR;
+const std::string BinaryDir = CORVANE_BINARY_DIR;
+const std::string ShotDir = BinaryDir + "/e2e";
+
+// Runs a shell command, returns its standard output (stderr discarded).
+std::string Run(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    pclose(pipe);
+    return output;
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const std::string& workDir, const std::string& stdoutPath,
+            int displayFd = -1)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!stdoutPath.empty())
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (displayFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, displayFd, 3);
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    const std::string here = std::filesystem::current_path();
+    if (!workDir.empty())
+        chdir(workDir.c_str());
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    if (!workDir.empty())
+        chdir(here.c_str());
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Reaps pid if it has ended; returns true and its status then.
+bool Ended(pid_t pid, int& status)
+{
+    return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // top row first
+
+    bool Valid() const { return width > 0 && height > 0; }
+    const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+// Reads a binary PPM (P6, maxval 255), as ImageMagick writes it.
+Image ReadPpm(const std::string& path)
+{
+    Image image;
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxval = 0;
+    if (!(in >> magic >> image.width >> image.height >> maxval) || magic != "P6" || maxval != 255 ||
+        image.width <= 0 || image.height <= 0 || image.width > 8192 || image.height > 8192) {
+        return Image();
+    }
+    in.get();
+    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+    if (!in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size())))
+        return Image();
+    return image;
+}
+
+// Colour statistics over a rectangle given in fractions of the image.
+struct Region {
+    double x0, y0, x1, y1;
+};
+
+struct Stats {
+    double r = 0, g = 0, b = 0;  // means, 0..255
+    int explosion = 0;           // count of red-to-orange pixels
+};
+
+bool IsExplosionColour(const unsigned char* p)
+{
+    // Red 1, green 0 to 0.75, blue 0; one-pixel points are blended with the
+    // ground behind them by multisampling, so the test is for a strong shift
+    // towards red-orange rather than for the exact colours.
+    return p[0] > 170 && p[0] - p[2] > 110 && p[0] - p[1] > 40;
+}
+
+Stats Measure(const Image& image, Region region)
+{
+    Stats s;
+    const int x0 = static_cast<int>(region.x0 * image.width), x1 = static_cast<int>(region.x1 * image.width);
+    const int y0 = static_cast<int>(region.y0 * image.height), y1 = static_cast<int>(region.y1 * image.height);
+    double n = 0;
+    for (int y = y0; y < y1; y++) {
+        for (int x = x0; x < x1; x++) {
+            const unsigned char* p = image.At(x, y);
+            s.r += p[0];
+            s.g += p[1];
+            s.b += p[2];
+            s.explosion += IsExplosionColour(p) ? 1 : 0;
+            n++;
+        }
+    }
+    if (n > 0) {
+        s.r /= n;
+        s.g /= n;
+        s.b /= n;
+    }
+    return s;
+}
+
+// Mean absolute difference per channel of two captures over a region.
+double Difference(const Image& a, const Image& b, Region region)
+{
+    if (!a.Valid() || a.width != b.width || a.height != b.height)
+        return 0;
+    const int x0 = static_cast<int>(region.x0 * a.width), x1 = static_cast<int>(region.x1 * a.width);
+    const int y0 = static_cast<int>(region.y0 * a.height), y1 = static_cast<int>(region.y1 * a.height);
+    double sum = 0, n = 0;
+    for (int y = y0; y < y1; y++) {
+        for (int x = x0; x < x1; x++) {
+            const unsigned char* p = a.At(x, y);
+            const unsigned char* q = b.At(x, y);
+            for (int c = 0; c < 3; c++)
+                sum += std::abs(p[c] - q[c]);
+            n += 3;
+        }
+    }
+    return n > 0 ? sum / n : 0;
+}
+
+const Region Whole{0, 0, 1, 1};
+const Region Top{0, 0, 1, 0.25};
+const Region Bottom{0, 0.8, 1, 1};
+const Region ShipArea{0.4, 0.5, 0.6, 0.7};  // just below the centre
+
+class GameSession {
+public:
+    ~GameSession() { Stop(); }
+
+    bool Start(std::string& why, const std::string& workDir = SourceDir + "/assets")
+    {
+        std::filesystem::create_directories(ShotDir);
+        // A private X server; -displayfd tells which display it took.
+        int fds[2];
+        if (pipe(fds) != 0) {
+            why = "cannot make a pipe";
+            return false;
+        }
+        xvfb = Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, "", "/dev/null",
+                     fds[1]);
+        close(fds[1]);
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (xvfb <= 0 || number.empty()) {
+            why = "Xvfb did not start";
+            return false;
+        }
+        display = ":" + number;
+        setenv("DISPLAY", display.c_str(), 1);
+
+        stdoutPath = ShotDir + "/stdout-" + std::to_string(getpid()) + ".txt";
+        game = Spawn({BinaryDir + "/corvane"}, workDir, stdoutPath);
+        if (game <= 0) {
+            why = "build/corvane did not start";
+            return false;
+        }
+        const auto deadline = Clock::now() + std::chrono::seconds(60);
+        while (Clock::now() < deadline) {
+            std::string found = Run("xdotool search --name '^Corvane$'");
+            std::istringstream lines(found);
+            if (lines >> window)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        if (window.empty()) {
+            why = "no window titled \"Corvane\" appeared within 60 s";
+            return false;
+        }
+        return true;
+    }
+
+    std::string Geometry() { return Run("xdotool getwindowgeometry " + window); }
+
+    Image Capture(const std::string& name)
+    {
+        const std::string ppm = ShotDir + "/" + name + ".ppm";
+        Run("import -window " + window + " -depth 8 ppm:" + ppm);
+        Image image = ReadPpm(ppm);
+        if (image.Valid()) {
+            // Keep a PNG of every step for looking at failures.
+            std::vector<gltest::Rgba> rgba(static_cast<size_t>(image.width) * image.height);
+            for (int y = 0; y < image.height; y++)
+                for (int x = 0; x < image.width; x++) {
+                    const unsigned char* p = image.At(x, y);
+                    rgba[static_cast<size_t>(image.height - 1 - y) * image.width + x] = {p[0], p[1], p[2], 255};
+                }
+            gltest::SavePng(ShotDir + "/" + name + ".png", rgba, image.width, image.height);
+        }
+        std::remove(ppm.c_str());
+        return image;
+    }
+
+    // Polls captures until test() holds or the timeout passes; returns the last capture.
+    bool WaitFor(const std::string& name, std::function<bool(const Image&)> test, Image& last, int seconds = 60)
+    {
+        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        int attempt = 0;
+        do {
+            last = Capture(name);
+            if (last.Valid() && test(last))
+                return true;
+            attempt++;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        } while (Clock::now() < deadline);
+        return false;
+    }
+
+    // Waits until two captures in a row agree: the game has drawn the latest input.
+    Image Settled(const std::string& name, int seconds = 30)
+    {
+        Image previous = Capture(name);
+        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        while (Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            Image current = Capture(name);
+            if (Difference(previous, current, Whole) < 0.5)
+                return current;
+            previous = current;
+        }
+        return previous;
+    }
+
+    void Xdo(const std::string& arguments) { Run("xdotool " + arguments); }
+
+    // Pointer motion through XTest, relative to the window's top-left corner.
+    void MoveTo(int x, int y) { Xdo("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y)); }
+
+    std::string Stdout()
+    {
+        std::ifstream in(stdoutPath, std::ios::binary);
+        std::stringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+
+    bool Running()
+    {
+        int status;
+        if (game > 0 && Ended(game, status)) {
+            gameStatus = status;
+            game = -1;
+        }
+        return game > 0;
+    }
+
+    // Ends the X server and waits for the game; returns its wait status, or -1 on timeout.
+    int EndServerAndWait(int seconds)
+    {
+        if (xvfb > 0) {
+            kill(xvfb, SIGTERM);
+            waitpid(xvfb, nullptr, 0);
+            xvfb = -1;
+        }
+        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        while (Clock::now() < deadline) {
+            if (!Running())
+                return gameStatus;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return -1;
+    }
+
+    void Stop()
+    {
+        if (game > 0) {
+            kill(game, SIGKILL);
+            waitpid(game, nullptr, 0);
+            game = -1;
+        }
+        if (xvfb > 0) {
+            kill(xvfb, SIGTERM);
+            waitpid(xvfb, nullptr, 0);
+            xvfb = -1;
+        }
+    }
+
+    std::string window;
+
+private:
+    pid_t xvfb = -1;
+    pid_t game = -1;
+    int gameStatus = 0;
+    std::string display;
+    std::string stdoutPath;
+};
+
+}  // namespace
+
+TEST(GameEndToEnd, PlayedThroughTheXServer)
+{
+    GameSession session;
+    std::string why;
+    ASSERT_TRUE(session.Start(why)) << why;
+    EXPECT_NE(std::string::npos, session.Geometry().find("800x600")) << session.Geometry();
+
+    // The start: sky above, terrain below, the ship just below the centre.
+    Image start;
+    ASSERT_TRUE(session.WaitFor("01-start", [](const Image& image) {
+        const Stats top = Measure(image, Top), bottom = Measure(image, Bottom);
+        return top.b > top.r && std::abs(top.b - bottom.b) + std::abs(top.r - bottom.r) > 20;
+    }, start)) << "condition not met: sky in the upper part and terrain in the lower part at the start";
+    start = session.Settled("01-start");
+
+    // Pointer moved right with no button held: the view turns.
+    session.MoveTo(400, 300);
+    session.MoveTo(440, 300);
+    Image turned;
+    EXPECT_TRUE(session.WaitFor("02-turned-right", [&](const Image& image) {
+        return Difference(start, image, Whole) > 4;
+    }, turned)) << "condition not met: the view turns when the pointer moves right";
+    turned = session.Settled("02-turned-right");
+
+    // Pointer moved down: the view tilts down, more ground, less sky.
+    const double topSkyBefore = Measure(turned, Top).b - Measure(turned, Top).r;
+    session.MoveTo(440, 360);
+    Image tilted;
+    EXPECT_TRUE(session.WaitFor("03-tilted-down", [&](const Image& image) {
+        const Stats top = Measure(image, Top);
+        return top.b - top.r < topSkyBefore - 5;
+    }, tilted)) << "condition not met: moving the pointer down tilts the view towards the ground";
+
+    // Aim a little below the horizon and fire. Under the software renderer a
+    // tick's dt is large, and a bullet fired steeply downwards would overshoot
+    // the target layer far enough to burst under the ground; a shallow shot
+    // bursts above it, where it can be seen.
+    session.MoveTo(440, 310);
+    const Image aimed = session.Settled("04-aimed-down");
+    const int before = Measure(aimed, Whole).explosion;  // the ship's own red-orange parts
+    for (int shot = 0; shot < 3; shot++) {
+        session.Xdo("click 1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    }
+    Image burst;
+    EXPECT_TRUE(session.WaitFor("05-explosion", [&](const Image& image) {
+        return Measure(image, Whole).explosion > before + 150;
+    }, burst)) << "condition not met: red-to-orange explosion points after left clicks aimed at the ground";
+    Image after;
+    EXPECT_TRUE(session.WaitFor("06-explosion-gone", [&](const Image& image) {
+        return Measure(image, Whole).explosion < before + 30;
+    }, after, 90)) << "condition not met: the explosion dies away";
+
+    // Back to a level view for the ship checks.
+    session.MoveTo(440, 300);
+    session.MoveTo(400, 300);
+    const Image chase = session.Settled("07-chase");
+
+    // Right button held: the ship seen from the front; released: from behind again.
+    session.Xdo("mousedown 3");
+    Image front;
+    EXPECT_TRUE(session.WaitFor("08-look-back", [&](const Image& image) {
+        return Difference(chase, image, ShipArea) > 8;
+    }, front)) << "condition not met: holding the right button shows the ship from the front";
+    session.Xdo("mouseup 3");
+    Image behind;
+    EXPECT_TRUE(session.WaitFor("09-chase-again", [&](const Image& image) {
+        return Difference(chase, image, ShipArea) < Difference(chase, front, ShipArea) / 2;
+    }, behind)) << "condition not met: releasing the right button shows the ship from behind again";
+
+    // Space held: the ship moves, so the ground under it shifts.
+    const Image beforeThrust = session.Settled("10-before-thrust");
+    session.Xdo("keydown space");
+    Image moved;
+    EXPECT_TRUE(session.WaitFor("11-thrust", [&](const Image& image) {
+        return Difference(beforeThrust, image, Bottom) > 6;
+    }, moved)) << "condition not met: holding space moves the ship over the ground";
+    session.Xdo("keyup space");
+
+    // Standard output: the model loader's lines for the ship, nothing else.
+    EXPECT_TRUE(session.Running()) << "the game ended during play";
+    const std::string out = session.Stdout();
+    const std::regex loaderLines("(Loaded texture '[^'\\n]*'\\n)+(Loaded normal map '[^'\\n]*' \\n)*"
+                                 "Number of animations: [0-9]+ \\n\\n");
+    EXPECT_TRUE(std::regex_match(out, loaderLines)) << "standard output was:\n" << out;
+
+    // Ending the X server ends the game without a crash.
+    const int status = session.EndServerAndWait(30);
+    ASSERT_NE(-1, status) << "the game did not end after its X server went away";
+    EXPECT_FALSE(WIFSIGNALED(status) && (WTERMSIG(status) == SIGSEGV || WTERMSIG(status) == SIGABRT ||
+                                         WTERMSIG(status) == SIGBUS || WTERMSIG(status) == SIGFPE))
+        << "the game crashed with signal " << WTERMSIG(status);
+}
+
+// Started in an empty folder the game still opens its window, reports the
+// missing model with the loader's line, and runs: a white, untextured sky and
+// a flat, untextured grey ground, no ship.
+TEST(GameEndToEnd, RunsWithEveryAssetMissing)
+{
+    gltest::TempDir empty;
+    GameSession session;
+    std::string why;
+    ASSERT_TRUE(session.Start(why, empty.Path())) << why;
+
+    Image frame;
+    EXPECT_TRUE(session.WaitFor("20-no-assets", [](const Image& image) {
+        const Stats top = Measure(image, Top), bottom = Measure(image, Bottom);
+        const bool whiteSky = top.r > 240 && top.g > 240 && top.b > 240;
+        const bool greyGround = std::abs(bottom.r - 128) < 12 && std::abs(bottom.g - 128) < 12 &&
+                                std::abs(bottom.b - 128) < 12;
+        return whiteSky && greyGround;
+    }, frame)) << "condition not met: white sky above and flat grey ground below without assets";
+
+    // Still running some frames later, after the pointer has steered.
+    session.MoveTo(420, 320);
+    session.Settled("21-no-assets-steered", 10);
+    EXPECT_TRUE(session.Running()) << "the game ended without its assets";
+
+    const std::regex errorLine("Error parsing 'Ship2\\.dae': '[^\\n]*'\\n");
+    const std::string out = session.Stdout();
+    EXPECT_TRUE(std::regex_match(out, errorLine)) << "standard output was:\n" << out;
+}
