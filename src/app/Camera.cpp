@@ -39,20 +39,8 @@ void Camera::OnMouse(int x, int y)
 
 void Camera::Update()
 {
-    const Vector3f vaxis(0.0f, 1.0f, 0.0f);
-
-    // Horizontal view first: always of unit length, so haxis never degenerates.
-    Vector3f view(1.0f, 0.0f, 0.0f);
-    view.Rotate(angleH, vaxis);
-    view.Normalize();
-
-    Vector3f haxis = vaxis.Cross(view);
-    haxis.Normalize();
-    view.Rotate(angleV, haxis);
-
-    target = view;
-    target.Normalize();
-
+    Vector3f haxis;
+    target = Vector3f::FromTurnAndTilt(angleH, angleV, haxis);
     up = target.Cross(haxis);
     up.Normalize();
 }

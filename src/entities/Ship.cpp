@@ -53,20 +53,11 @@ void Ship::OnMouse(int x, int y)
 
 void Ship::UpdateDirection()
 {
-    const Vector3f vaxis(0.0f, 1.0f, 0.0f);
-    Vector3f view(1.0f, 0.0f, 0.0f);
     // NOTE: the turn about the vertical axis is by angleV, and the tilt about
     // the horizontal one by angleH: the reverse of the camera. The frame
     // overwrites direction with the camera's anyway; keep it as it is.
-    view.Rotate(angleV, vaxis);
-    view.Normalize();
-
-    Vector3f haxis = vaxis.Cross(view);
-    haxis.Normalize();
-    view.Rotate(angleH, haxis);
-
-    direction = view;
-    direction.Normalize();
+    Vector3f haxis;
+    direction = Vector3f::FromTurnAndTilt(angleV, angleH, haxis);
 }
 
 void Ship::Draw()

@@ -37,3 +37,16 @@ void Vector3f::Rotate(float angle, const Vector3f& axis)
     y = w.y;
     z = w.z;
 }
+
+Vector3f Vector3f::FromTurnAndTilt(float turn, float tilt, Vector3f& haxis)
+{
+    const Vector3f vaxis(0.0f, 1.0f, 0.0f);
+    Vector3f view(1.0f, 0.0f, 0.0f);
+    view.Rotate(turn, vaxis);
+    view.Normalize();
+
+    haxis = vaxis.Cross(view);
+    haxis.Normalize();
+    view.Rotate(tilt, haxis);
+    return view.Normalize();
+}

@@ -18,4 +18,11 @@ public:
     float Dot(const Vector3f& o) const;
     Vector3f& Normalize();                          // in place, single-precision length; zero vector undefined
     void Rotate(float angle, const Vector3f& axis); // in place, right-handed, degrees; axis must be unit
+
+    // The unit direction that (1, 0, 0) takes when turned by turn degrees
+    // about the vertical axis (0, 1, 0), then tilted by tilt degrees about the
+    // horizontal axis (0, 1, 0) x turned, which is returned in haxis. The
+    // turned vector is horizontal and of unit length, so haxis never
+    // degenerates; past 90 degrees of tilt the direction turns over.
+    static Vector3f FromTurnAndTilt(float turn, float tilt, Vector3f& haxis);
 };

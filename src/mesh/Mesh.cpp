@@ -53,6 +53,22 @@ bool QueryTexture(const aiMaterial* material, aiTextureType type, std::string& p
     return true;
 }
 
+// Fills one material slot with a texture of path and prints how that went;
+// on failure the slot is left null. True when the texture loaded.
+bool LoadSlot(Texture*& slot, const std::string& path, const char* loaded, const char* failed)
+{
+    delete slot;
+    slot = new Texture(GL_TEXTURE_2D, path);
+    if (slot->Load()) {
+        PrintLine(loaded, path.c_str());
+        return true;
+    }
+    PrintLine(failed, path.c_str());
+    delete slot;
+    slot = nullptr;
+    return false;
+}
+
 }  // namespace
 
 Mesh::MeshEntry::MeshEntry()
@@ -227,33 +243,13 @@ bool Mesh::LoadMaterials(const aiScene* pScene, const std::string& fileName)
             continue;
 
         std::string path;
-        if (QueryTexture(material, aiTextureType_DIFFUSE, path)) {
-            // NOTE: the diffuse path is used as stored, relative to the
-            // working directory, not to the model's folder.
-            textures[i] = new Texture(GL_TEXTURE_2D, path);
-            if (textures[i]->Load()) {
-                PrintLine("Loaded texture '%s'\n", path.c_str());
-            } else {
-                PrintLine("Error loading texture '%s'\n", path.c_str());
-                delete textures[i];
-                textures[i] = nullptr;
-                result = false;
-            }
-        }
-
-        if (QueryTexture(material, aiTextureType_HEIGHT, path)) {
-            const std::string fullPath = folder + "/" + path;
-            delete normalMaps[i];
-            normalMaps[i] = new Texture(GL_TEXTURE_2D, fullPath);
-            if (normalMaps[i]->Load()) {
-                PrintLine("Loaded normal map '%s' \n", fullPath.c_str());
-            } else {
-                PrintLine("Error loading normal map '%s' \n", fullPath.c_str());
-                delete normalMaps[i];
-                normalMaps[i] = nullptr;
-                result = false;
-            }
-        }
+        // NOTE: the diffuse path is used as stored, relative to the working
+        // directory; the normal map is looked up beside the model file.
+        if (QueryTexture(material, aiTextureType_DIFFUSE, path))
+            result &= LoadSlot(textures[i], path, "Loaded texture '%s'\n", "Error loading texture '%s'\n");
+        if (QueryTexture(material, aiTextureType_HEIGHT, path))
+            result &= LoadSlot(normalMaps[i], folder + "/" + path, "Loaded normal map '%s' \n",
+                               "Error loading normal map '%s' \n");
     }
     return result;
 }
