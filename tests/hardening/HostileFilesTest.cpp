@@ -34,19 +34,6 @@ std::vector<std::string> FilesIn(const std::string& folder, const std::string& e
     return files;
 }
 
-// Runs the body with the working directory set to folder.
-class InFolder {
-public:
-    explicit InFolder(const std::string& folder) : previous(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(folder);
-    }
-    ~InFolder() { std::filesystem::current_path(previous); }
-
-private:
-    std::filesystem::path previous;
-};
-
 }  // namespace
 
 TEST_F(GlTest, EveryMalformedImageFailsCleanlyWithTextureZero)
@@ -100,7 +87,7 @@ TEST_F(GlTest, MalformedHeightmapsGiveTerrainThatDraws)
 {
     const auto heightmaps = FilesIn(Malformed + "/heightmaps", ".raw");
     ASSERT_FALSE(heightmaps.empty());
-    InFolder assets(Assets);  // the ground image lies beside the game's heightmap
+    gltest::ScopedWorkingDirectory assets(Assets);  // the ground image lies beside the game's heightmap
     for (const std::string& file : heightmaps) {
         auto terrain = std::make_unique<Terrain>();
         terrain->Init(file.c_str());
@@ -112,7 +99,7 @@ TEST_F(GlTest, MalformedHeightmapsGiveTerrainThatDraws)
 // Loading and releasing, many times over: the sanitizer pass fails on any leak.
 TEST_F(GlTest, RepeatedLoadAndReleaseOfTheGameAssets)
 {
-    InFolder assets(Assets);
+    gltest::ScopedWorkingDirectory assets(Assets);
     testing::internal::CaptureStdout();
     for (int i = 0; i < 100; i++) {
         Mesh ship;

@@ -57,19 +57,4 @@ bool WriteSolidPng(const std::string& path, std::uint8_t r, std::uint8_t g, std:
     return stbi_write_png(path.c_str(), 4, 4, 3, pixels, 4 * 3) != 0;
 }
 
-WorkingDirectory::WorkingDirectory(const std::string& path)
-{
-    char current[PATH_MAX];
-    if (getcwd(current, sizeof current))
-        previous = current;
-    if (chdir(path.c_str()) != 0)
-        previous.clear();
-}
-
-WorkingDirectory::~WorkingDirectory()
-{
-    if (!previous.empty() && chdir(previous.c_str()) != 0) {
-    }
-}
-
 }  // namespace meshtest

@@ -19,16 +19,5 @@ GLint BufferUsage(GLuint buffer);
 // A 4x4 PNG of one colour.
 bool WriteSolidPng(const std::string& path, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
-// Changes the working directory for its lifetime.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& path);
-    ~WorkingDirectory();
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-private:
-    std::string previous;
-};
 
 }  // namespace meshtest

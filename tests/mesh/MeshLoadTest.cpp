@@ -72,7 +72,7 @@ TEST_F(GlTest, MeshLoadPrintsTextureLinesPerMaterialWithTheNormalMapBesideTheMod
 TEST_F(GlTest, MeshLoadByBareNameLooksForTheNormalMapInDot)
 {
     MaterialModel model;
-    WorkingDirectory cwd(model.modelDir);
+    gltest::ScopedWorkingDirectory cwd(model.modelDir);
     Mesh mesh;
     bool result = true;
     const std::string out = Load(mesh, "ship.obj", result);

@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        meshtest::WorkingDirectory assets(CORVANE_SOURCE_DIR "/assets");
+        gltest::ScopedWorkingDirectory assets(CORVANE_SOURCE_DIR "/assets");
         testing::internal::CaptureStdout();
         loaded = mesh.Load("Ship2.dae");
         output = testing::internal::GetCapturedStdout();

@@ -157,6 +157,22 @@ bool WriteFile(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out);
 }
 
+ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path)
+{
+    std::error_code error;
+    previous = std::filesystem::current_path(error).string();
+    std::filesystem::current_path(path, error);
+    if (error)
+        previous.clear();
+}
+
+ScopedWorkingDirectory::~ScopedWorkingDirectory()
+{
+    std::error_code ignored;
+    if (!previous.empty())
+        std::filesystem::current_path(previous, ignored);
+}
+
 void GlTest::SetUp()
 {
     EnsureContext();

@@ -56,6 +56,19 @@ private:
 
 bool WriteFile(const std::string& path, const std::string& bytes);
 
+// Changes the working directory for the lifetime of the object (the game and
+// its loaders resolve asset names against it).
+class ScopedWorkingDirectory {
+public:
+    explicit ScopedWorkingDirectory(const std::string& path);
+    ~ScopedWorkingDirectory();
+    ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+    ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+private:
+    std::string previous;
+};
+
 // Fixture for tests that talk to OpenGL: a current context, game state reset,
 // and no OpenGL error left pending by the test.
 class GlTest : public ::testing::Test {

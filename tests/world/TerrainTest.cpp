@@ -14,7 +14,7 @@
 #include <string>
 
 using gltest::GlTest;
-using worldtest::ScopedWorkingDirectory;
+using gltest::ScopedWorkingDirectory;
 
 namespace {
 

@@ -8,21 +8,6 @@
 
 namespace worldtest {
 
-ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path)
-{
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer))
-        previous = buffer;
-    if (chdir(path.c_str()) != 0)
-        previous.clear();
-}
-
-ScopedWorkingDirectory::~ScopedWorkingDirectory()
-{
-    if (!previous.empty() && chdir(previous.c_str()) != 0) {
-    }
-}
-
 bool WriteSolidPng(const std::string& path, int width, int height, unsigned rgb, unsigned edgeRgb)
 {
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);

@@ -1,24 +1,11 @@
 #pragma once
 
-// Helpers shared by the world tests: files in a temporary folder and a
-// working directory that is restored afterwards.
+// Helpers shared by the world tests: image files and committed assets.
 
 #include <string>
 #include <vector>
 
 namespace worldtest {
-
-// Changes the working directory for the lifetime of the object.
-class ScopedWorkingDirectory {
-public:
-    explicit ScopedWorkingDirectory(const std::string& path);
-    ~ScopedWorkingDirectory();
-    ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
-    ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
-
-private:
-    std::string previous;
-};
 
 // Writes a PNG of width x height pixels, every pixel of the given RGB colour
 // except column 0, which gets edgeColour.
