@@ -9,7 +9,9 @@ start_xvfb() {
   fifo=$(mktemp -u /tmp/corvane-xvfb.XXXXXX)
   mkfifo "$fifo"
   # -displayfd lets the server pick a free display number and tell us which.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  # -noreset: a server that resets when its last client leaves refuses the
+  # next test that connects meanwhile.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   if ! read -r -t 30 displayno <"$fifo"; then
     rm -f "$fifo"

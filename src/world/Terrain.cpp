@@ -1,6 +1,7 @@
 #include "Terrain.h"
 
 #include "Texture.h"
+#include "math/HalfFloat.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -104,17 +105,29 @@ void Terrain::BuildBuffers()
         staging.resize(SampleCount);
         vertices = staging.data();
     }
+    // Height and shade depend on the sample alone, the texture coordinate on
+    // the column or row alone: each is computed once, by the same formula.
+    std::uint16_t heightOf[256], shadeOf[256], coordinateOf[Size], positionOf[Size];
+    for (int sample = 0; sample < 256; sample++) {
+        const float y = sample / heightScale;
+        heightOf[sample] = HalfFloat::FromFloat(y);
+        shadeOf[sample] = HalfFloat::FromFloat(0.5f * y / maxHeight + 0.5f);
+    }
+    for (int i = 0; i < Size; i++) {
+        coordinateOf[i] = HalfFloat::FromFloat(static_cast<float>(i) / Size * TextureRepeats);
+        positionOf[i] = HalfFloat::FromFloat(static_cast<float>(i - Size / 2));
+    }
     for (int r = 0; r < Size; r++) {
+        const unsigned char* row = &heights[r * Size];
+        Vertex* out = &vertices[static_cast<size_t>(r) * Size];
         for (int c = 0; c < Size; c++) {
-            const float y = heights[r * Size + c] / heightScale;
-            const float g = 0.5f * y / maxHeight + 0.5f;
-            Vertex& v = vertices[static_cast<size_t>(r) * Size + c];
-            v.r = v.g = v.b = g;
-            v.s = static_cast<float>(c) / Size * TextureRepeats;
-            v.t = static_cast<float>(r) / Size * TextureRepeats;
-            v.x = static_cast<float>(c - Size / 2);
-            v.y = y;
-            v.z = static_cast<float>(r - Size / 2);
+            Vertex& v = out[c];
+            v.r = v.g = v.b = shadeOf[row[c]];
+            v.s = coordinateOf[c];
+            v.t = coordinateOf[r];
+            v.x = positionOf[c];
+            v.y = heightOf[row[c]];
+            v.z = positionOf[r];
         }
     }
     if (staging.empty())
@@ -185,9 +198,9 @@ void Terrain::Draw()
         glEnableClientState(GL_COLOR_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glEnableClientState(GL_VERTEX_ARRAY);
-        glColorPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, r)));
-        glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, s)));
-        glVertexPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, x)));
+        glColorPointer(3, GL_HALF_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, r)));
+        glTexCoordPointer(2, GL_HALF_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, s)));
+        glVertexPointer(3, GL_HALF_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, x)));
         if (baseVertex)
             glMultiDrawElementsBaseVertex(GL_TRIANGLE_STRIP, strips.count, GL_UNSIGNED_SHORT, strips.sharedIndices,
                                           StripCount, strips.baseVertex);

@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <cstdint>
+
 class Texture;
 
 // The ground: a 1024 x 1024 grid of 8-bit height samples read from a raw
@@ -23,10 +25,15 @@ public:
 
     // One vertex of the buffer, that of sample (r, c) at index r * 1024 + c.
     // Strip r draws, for c = 0..1023, the vertex of (r, c) then of (r + 1, c).
+    // NOTE: the attributes are half floats. Every value the terrain uses is a
+    // multiple of a power of two that a half holds exactly (heights of
+    // sample x 5/64, shades of 0.5 + sample/2048, coordinates of 1/128 and
+    // whole units up to 512), so the pipeline reads the very floats a
+    // per-vertex drawing would send, from half the memory.
     struct Vertex {
-        float r, g, b;  // grey shade
-        float s, t;     // ground texture coordinates
-        float x, y, z;  // position in the terrain's own frame
+        std::uint16_t r, g, b;  // grey shade
+        std::uint16_t s, t;     // ground texture coordinates
+        std::uint16_t x, y, z;  // position in the terrain's own frame
     };
 
     Terrain();   // empty: no samples, no texture, no buffer

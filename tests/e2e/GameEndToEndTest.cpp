@@ -222,7 +222,7 @@ public:
             why = "cannot make a pipe";
             return false;
         }
-        xvfb = Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, "", "/dev/null",
+        xvfb = Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, "", "/dev/null",
                      fds[1]);
         close(fds[1]);
         std::string number;

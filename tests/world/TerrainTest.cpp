@@ -3,6 +3,7 @@
 #include "GlTestContext.h"
 #include "TerrainReference.h"
 #include "WorldTestSupport.h"
+#include "math/HalfFloat.h"
 #include "world/Terrain.h"
 #include "world/Texture.h"
 
@@ -30,15 +31,21 @@ void SetSample(std::string& map, int row, int column, unsigned char value)
     map[static_cast<size_t>(row) * N + column] = static_cast<char>(value);
 }
 
-// The vertex of sample (row, column) in the terrain's buffer.
-Terrain::Vertex VertexOf(const Terrain& terrain, int row, int column)
+struct DecodedVertex {
+    float r, g, b, s, t, x, y, z;
+};
+
+// The vertex of sample (row, column) in the terrain's buffer, as the
+// pipeline reads it.
+DecodedVertex VertexOf(const Terrain& terrain, int row, int column)
 {
     Terrain::Vertex v{};
     const GLintptr index = static_cast<GLintptr>(row) * N + column;
     glBindBuffer(GL_ARRAY_BUFFER, terrain.GetVertexBuffer());
     glGetBufferSubData(GL_ARRAY_BUFFER, index * sizeof v, sizeof v, &v);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
-    return v;
+    const auto f = HalfFloat::ToFloat;
+    return {f(v.r), f(v.g), f(v.b), f(v.s), f(v.t), f(v.x), f(v.y), f(v.z)};
 }
 
 class TerrainTest : public GlTest {
@@ -87,7 +94,7 @@ TEST_F(TerrainTest, VerticesCarryHeightShadeAndTextureCoordinatesOfTheirSample)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "sample at row " << c.row << ", column " << c.column);
-        const Terrain::Vertex v = VertexOf(*terrain, c.row, c.column);
+        const DecodedVertex v = VertexOf(*terrain, c.row, c.column);
         EXPECT_FLOAT_EQ(c.y, v.y);
         EXPECT_FLOAT_EQ(c.grey, v.r);
         EXPECT_EQ(v.r, v.g);
@@ -99,7 +106,7 @@ TEST_F(TerrainTest, VerticesCarryHeightShadeAndTextureCoordinatesOfTheirSample)
     }
 
     // The far corner: texture coordinates stop short of 8.
-    const Terrain::Vertex corner = VertexOf(*terrain, 1023, 1023);
+    const DecodedVertex corner = VertexOf(*terrain, 1023, 1023);
     EXPECT_EQ(7.9921875f, corner.s);
     EXPECT_EQ(7.9921875f, corner.t);
     EXPECT_EQ(511.0f, corner.x);
