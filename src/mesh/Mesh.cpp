@@ -2,10 +2,10 @@
 #include "Mesh.h"
 
 #include "MeshRecords.h"
+#include "SceneImport.h"
 #include "world/Texture.h"
 
 #include <assimp/material.h>
-#include <assimp/postprocess.h>
 
 #include <cmath>
 #include <cstdint>
@@ -13,12 +13,6 @@
 #include <limits>
 
 namespace {
-
-// Tangents, triangles, smooth normals where the file has none, v flipped;
-// no other post-processing (in particular no vertex joining or weight limit).
-constexpr unsigned int ImportFlags =
-    aiProcess_CalcTangentSpace | aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_FlipUVs;
-static_assert(ImportFlags == 0x00800049, "import flags");
 
 constexpr unsigned int NoMaterial = 0xFFFFFFFF;
 
@@ -125,9 +119,10 @@ bool Mesh::Load(const std::string& fileName)
     importer.FreeScene();
     ResetAnimationState();
 
-    scene = importer.ReadFile(fileName, ImportFlags);
+    std::string error;
+    scene = SceneImport::FromFile(importer, fileName, error);
     if (!scene) {
-        PrintLine("Error parsing '%s': '%s'\n", fileName.c_str(), importer.GetErrorString());
+        PrintLine("Error parsing '%s': '%s'\n", fileName.c_str(), error.c_str());
         return false;
     }
 

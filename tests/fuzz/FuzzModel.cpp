@@ -5,6 +5,7 @@
 
 #include "mesh/Mesh.h"
 #include "mesh/MeshRecords.h"
+#include "mesh/SceneImport.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr unsigned ImportFlags = 0x00800049;
 constexpr unsigned MaxVertices = 1u << 20;  // keep one input's memory modest
 
 void VisitNodes(const aiNode* root)
@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the two formats the game's ship and its artists use.
     const char* hint = (size > 0 && data[0] == '<') ? "dae" : "obj";
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFileFromMemory(data, size, ImportFlags, hint);
+    std::string error;
+    const aiScene* scene = SceneImport::FromMemory(importer, data, size, hint, error);
     if (scene == nullptr)
         return 0;
 

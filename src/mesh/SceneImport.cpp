@@ -1,0 +1,46 @@
+#include "SceneImport.h"
+
+#include <stdexcept>
+
+// NOTE: this replaces Assimp's own handler for its failed internal checks
+// (it prints and aborts). Throwing instead lets the importer abandon the
+// file and report it, as it does for any file it cannot read.
+namespace Assimp {
+void aiAssertViolation(const char* failedExpression, const char* file, int line)
+{
+    throw std::runtime_error(std::string("inconsistent data (") + failedExpression + " in " + file + ":" +
+                             std::to_string(line) + ")");
+}
+}  // namespace Assimp
+
+namespace {
+
+template <typename Read>
+const aiScene* Guarded(Assimp::Importer& importer, Read read, std::string& error)
+{
+    const aiScene* scene = nullptr;
+    try {
+        scene = read();
+        if (scene == nullptr)
+            error = importer.GetErrorString();
+    } catch (const std::exception& failure) {
+        // A check that failed outside the reader itself, in post-processing.
+        importer.FreeScene();
+        scene = nullptr;
+        error = failure.what();
+    }
+    return scene;
+}
+
+}  // namespace
+
+const aiScene* SceneImport::FromFile(Assimp::Importer& importer, const std::string& fileName, std::string& error)
+{
+    return Guarded(importer, [&] { return importer.ReadFile(fileName, Flags); }, error);
+}
+
+const aiScene* SceneImport::FromMemory(Assimp::Importer& importer, const void* data, std::size_t size,
+                                       const char* hint, std::string& error)
+{
+    return Guarded(importer, [&] { return importer.ReadFileFromMemory(data, size, Flags, hint); }, error);
+}
