@@ -78,7 +78,9 @@ TEST_F(GlTest, EveryMalformedModelLoadsOrFailsAndThenDrawsWithoutHarm)
     }
     const std::string out = testing::internal::GetCapturedStdout();
     // Every unreadable file is reported by the loader's own line.
-    for (const char* unreadable : {"empty.dae", "garbage.dae", "truncated.dae", "empty.obj", "truncated.obj"})
+    // short-weight-array.dae trips one of Assimp's internal checks, which would abort the game.
+    for (const char* unreadable :
+         {"empty.dae", "garbage.dae", "truncated.dae", "empty.obj", "truncated.obj", "short-weight-array.dae"})
         EXPECT_NE(std::string::npos, out.find("Error parsing '" + Malformed + "/models/" + unreadable + "': '"))
             << unreadable << "\n" << out;
 }
