@@ -217,7 +217,10 @@ void Mesh::BuildEntry(unsigned int index, const aiMesh* mesh)
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, entry.indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(std::uint32_t) * indices.size()),
                  indices.data(), GL_STATIC_DRAW);
-    // NOTE: the index buffer stays bound to GL_ELEMENT_ARRAY_BUFFER.
+    // Nothing stays bound: a buffer left on GL_ELEMENT_ARRAY_BUFFER would turn
+    // the index pointers of later client-memory draws (glutSolidSphere) into
+    // offsets into this buffer.
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 bool Mesh::LoadMaterials(const aiScene* pScene, const std::string& fileName)

@@ -51,6 +51,7 @@ public:
     // the loader's lines on standard output. True when the file imported and
     // every texture a material names loaded; a model with a missing texture
     // is still drawable. A second Load releases everything of the first.
+    // Leaves no buffer bound to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
     bool Load(const std::string& fileName);
     // Deletes every diffuse texture and normal map (the slots become null).
     void Clear();
@@ -71,6 +72,7 @@ public:
     void Render(Matrix4f matrix);
     // Draws node and its subtree. Walks the tree without recursion; deeper
     // than the OpenGL matrix stack allows, matrices are saved on the heap.
+    // Puts the caller's buffer bindings back.
     void RenderNode(const aiScene* pScene, const aiNode* node, aiMatrix4x4 parentTransform);
     // Rewrites every entry's vertex buffer from the bones under the current
     // node transforms. An entry whose buffer cannot be mapped is skipped.

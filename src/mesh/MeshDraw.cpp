@@ -78,6 +78,11 @@ void Mesh::RenderNode(const aiScene* pScene, const aiNode* node, aiMatrix4x4 par
     std::vector<Frame> frames;
     std::vector<std::array<GLfloat, 16>> saved;
 
+    // The caller's buffer bindings are put back once the walk is done.
+    GLint previousVertices = 0, previousIndices = 0;
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousVertices);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &previousIndices);
+
     const MatrixStack stack = CurrentMatrixStack();
     GLint glDepth = 0;
     GLint glMaxDepth = 0;
@@ -157,6 +162,8 @@ void Mesh::RenderNode(const aiScene* pScene, const aiNode* node, aiMatrix4x4 par
         }
         frames.pop_back();
     }
+    glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousVertices));
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(previousIndices));
 }
 
 void Mesh::SkinEntries()

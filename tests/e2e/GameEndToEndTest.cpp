@@ -172,6 +172,25 @@ double Difference(const Image& a, const Image& b, Region region)
     return n > 0 ? sum / n : 0;
 }
 
+// Pixels of a region that are near white in after but were not in before:
+// a bullet's unlit white sphere where there was none.
+int NewWhitePixels(const Image& before, const Image& after, Region region)
+{
+    if (!before.Valid() || !after.Valid() || before.width != after.width || before.height != after.height)
+        return 0;
+    const int x0 = static_cast<int>(region.x0 * after.width), x1 = static_cast<int>(region.x1 * after.width);
+    const int y0 = static_cast<int>(region.y0 * after.height), y1 = static_cast<int>(region.y1 * after.height);
+    int count = 0;
+    for (int y = y0; y < y1; y++) {
+        for (int x = x0; x < x1; x++) {
+            const unsigned char* p = after.At(x, y);
+            const unsigned char* q = before.At(x, y);
+            count += std::min({p[0], p[1], p[2]}) >= 220 && std::min({q[0], q[1], q[2]}) < 200;
+        }
+    }
+    return count;
+}
+
 // The model loader's lines for the ship and nothing else: one or more
 // "Loaded texture '...'\n", any "Loaded normal map '...' \n", then
 // "Number of animations: N \n\n".
@@ -208,6 +227,7 @@ const Region Whole{0, 0, 1, 1};
 const Region Top{0, 0, 1, 0.25};
 const Region Bottom{0, 0.8, 1, 1};
 const Region ShipArea{0.4, 0.5, 0.6, 0.7};  // just below the centre
+const Region AheadOfShip{0.42, 0.45, 0.58, 0.72};  // from the ship up to the centre, where a shot recedes
 
 class GameSession {
 public:
@@ -387,6 +407,19 @@ TEST(GameEndToEnd, PlayedThroughTheXServer)
         return top.b > top.r && std::abs(top.b - bottom.b) + std::abs(top.r - bottom.r) > 20;
     }, start)) << "condition not met: sky in the upper part and terrain in the lower part at the start";
     start = session.Settled("01-start");
+
+    // Left click: a bullet in flight, a white sphere ahead of the ship that
+    // recedes towards the centre and shrinks below a pixel within a second or
+    // so; each try clicks, then captures a few times at once. Nothing else
+    // changes in the view meanwhile.
+    session.MoveTo(400, 300);
+    int white = 0;
+    for (int attempt = 0; attempt < 8 && white < 6; attempt++) {
+        session.Xdo("click 1");
+        for (int capture = 0; capture < 5 && white < 6; capture++)
+            white = NewWhitePixels(start, session.Capture("01-bullet"), AheadOfShip);
+    }
+    EXPECT_GE(white, 6) << "condition not met: a white sphere ahead of the ship just after a left click";
 
     // Pointer moved right with no button held: the view turns.
     session.MoveTo(400, 300);

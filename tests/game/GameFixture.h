@@ -11,9 +11,58 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
+
+// Frames as the game's display callback draws them, and where two differ.
+namespace frames {
+
+constexpr int W = gltest::WindowWidth, H = gltest::WindowHeight;
+
+inline bool Same(gltest::Rgba a, gltest::Rgba b, int tol = 2)
+{
+    return std::abs(a.r - b.r) <= tol && std::abs(a.g - b.g) <= tol && std::abs(a.b - b.b) <= tol;
+}
+
+// Window coordinates, origin bottom left.
+inline gltest::Rgba At(const std::vector<gltest::Rgba>& pixels, int x, int y)
+{
+    return pixels[static_cast<size_t>(y) * W + x];
+}
+
+// Clear, then the game's frame, as the display callback does.
+inline std::vector<gltest::Rgba> Draw(Game& game)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    game.Render();
+    return gltest::ReadFrame();
+}
+
+// The bounding rectangle and count of a set of pixels.
+struct Region {
+    int x0 = W, y0 = H, x1 = -1, y1 = -1, count = 0;
+    void Add(int x, int y)
+    {
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+        count++;
+    }
+};
+
+inline Region Differences(const std::vector<gltest::Rgba>& a, const std::vector<gltest::Rgba>& b, int tol = 2)
+{
+    Region r;
+    for (int y = 0; y < H; y++)
+        for (int x = 0; x < W; x++)
+            if (!Same(At(a, x, y), At(b, x, y), tol))
+                r.Add(x, y);
+    return r;
+}
+
+}  // namespace frames
 
 // assets/ as the working directory for the fixture's lifetime, as the game runs.
 class InAssetsTest : public gltest::GlTest {

@@ -9,24 +9,13 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 using gltest::Rgba;
 
 namespace {
 
-constexpr int W = gltest::WindowWidth, H = gltest::WindowHeight;
-
-bool Same(Rgba a, Rgba b, int tol = 2)
-{
-    return std::abs(a.r - b.r) <= tol && std::abs(a.g - b.g) <= tol && std::abs(a.b - b.b) <= tol;
-}
-
-Rgba At(const std::vector<Rgba>& frame, int x, int y)
-{
-    return frame[static_cast<size_t>(y) * W + x];
-}
+using namespace frames;
 
 // The game's view for an eye and the ship's position, as a model-view matrix.
 void LoadView(Vector3f eye, Vector3f centre, Vector3f up)
@@ -56,28 +45,7 @@ void WhiteNoTexture()
 
 std::vector<Rgba> RenderGame(Game& game)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    game.Render();
-    return gltest::ReadFrame();
-}
-
-struct Region {
-    int x0 = W, y0 = H, x1 = -1, y1 = -1, count = 0;
-    void Add(int x, int y)
-    {
-        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-        count++;
-    }
-};
-
-Region Differences(const std::vector<Rgba>& a, const std::vector<Rgba>& b)
-{
-    Region r;
-    for (int y = 0; y < H; y++)
-        for (int x = 0; x < W; x++)
-            if (!Same(At(a, x, y), At(b, x, y)))
-                r.Add(x, y);
-    return r;
+    return frames::Draw(game);
 }
 
 }  // namespace
@@ -199,14 +167,18 @@ TEST_F(GameTest, AnExplosionIsDrawnFromItsFirstFrameUntilItIsSpent)
     game->OnPassiveMotion(400, 390);  // straight down
     game->OnMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 400, 390);
     game->OnPassiveMotion(400, 370);  // then 70 degrees down, to see it beside the ship
-    while (game->GetExplosions().empty())
+    for (int tick = 0; game->GetExplosions().empty(); tick++) {
+        ASSERT_LT(tick, 50) << "the shot straight down did not burst within 50 ticks";
         game->Update(1.05f);
+    }
     const std::vector<Rgba> first = RenderGame(*game);
     for (int i = 0; i < 20; i++)
         game->Update(1.05f);
     const std::vector<Rgba> spreading = RenderGame(*game);
-    while (!game->GetExplosions().empty())
+    for (int tick = 0; !game->GetExplosions().empty(); tick++) {
+        ASSERT_LT(tick, 400) << "the explosion was not spent within 400 ticks";
         game->Update(1.05f);
+    }
     const std::vector<Rgba> after = RenderGame(*game);
 
     // Nothing else moves, so the frames differ only by the particles: reddish points.

@@ -84,7 +84,7 @@ TEST_F(GameTest, AShotStraightDownExplodesOnThePredictedTickAtItsMovedPosition)
         game->Update(dt);
         ticks++;
     }
-    EXPECT_TRUE(game->GetExplosions().empty());
+    EXPECT_TRUE(game->GetExplosions().empty()) << "the explosion was not spent within 200 ticks";
     EXPECT_GT(ticks, 20);
 }
 
@@ -197,7 +197,7 @@ TEST_F(GameTest, TheFirstExplosionIsTheSameInEveryRun)
     int ticks = 0;
     while (game->GetExplosions().empty() && ticks++ < 20)
         game->Update(1.05f);
-    ASSERT_EQ(1u, game->GetExplosions().size());
+    ASSERT_EQ(1u, game->GetExplosions().size()) << "the shot straight down did not burst within 20 ticks";
     const Particles* fromGame = game->GetExplosions()[0];
 
     ResetRandom();
@@ -241,7 +241,7 @@ TEST_F(GameTest, ADescendingShotIsKeptHoweverFarUntilItHits)
         ASSERT_EQ(1u, game->GetBullets().size()) << "tick " << ticks;
         game->Update(100.0f);
     }
-    ASSERT_EQ(1u, game->GetExplosions().size());
+    ASSERT_EQ(1u, game->GetExplosions().size()) << "the shot did not burst within 200 ticks";
     EXPECT_TRUE(game->GetBullets().empty());
     EXPECT_GT(game->GetExplosions()[0]->GetOrigin().z, 50000.0f);
 }

@@ -86,11 +86,14 @@ TEST_F(GlTest, MeshRenderDrawsItsTextureAndRestoresTheCallersState)
     gltest::WriteFile(dir.File("square.obj"), std::string("mtllib square.mtl\nusemtl red\n") + SquareObj);
     Mesh mesh;
     LoadQuietly(mesh, dir.File("square.obj"));
+    // No buffer left bound: later draws from client memory (the bullets'
+    // spheres) would read from it instead.
+    EXPECT_EQ(0, gltest::GetInteger(GL_ARRAY_BUFFER_BINDING));
+    EXPECT_EQ(0, gltest::GetInteger(GL_ELEMENT_ARRAY_BUFFER_BINDING));
 
     const GLuint green = SolidTexture(0, 255, 0);
     glTranslatef(0, 0, -5);
     const GLint depth = gltest::GetInteger(GL_MODELVIEW_STACK_DEPTH);
-    const GLint elements = gltest::GetInteger(GL_ELEMENT_ARRAY_BUFFER_BINDING);
     mesh.Render(IdentityMatrix());
 
     const gltest::Rgba centre = gltest::PixelAt(400, 300);
@@ -101,11 +104,20 @@ TEST_F(GlTest, MeshRenderDrawsItsTextureAndRestoresTheCallersState)
 
     EXPECT_EQ(static_cast<GLint>(green), gltest::GetInteger(GL_TEXTURE_BINDING_2D));
     EXPECT_EQ(0, gltest::GetInteger(GL_ARRAY_BUFFER_BINDING));
-    EXPECT_EQ(elements, gltest::GetInteger(GL_ELEMENT_ARRAY_BUFFER_BINDING));
+    EXPECT_EQ(0, gltest::GetInteger(GL_ELEMENT_ARRAY_BUFFER_BINDING));
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
     EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
     EXPECT_EQ(depth, gltest::GetInteger(GL_MODELVIEW_STACK_DEPTH));
+
+    // The node walk on its own puts the buffer bindings back too.
+    ASSERT_NE(nullptr, mesh.GetScene());
+    mesh.RenderNode(mesh.GetScene(), mesh.GetScene()->mRootNode, aiMatrix4x4());
+    EXPECT_EQ(0, gltest::GetInteger(GL_ARRAY_BUFFER_BINDING));
+    EXPECT_EQ(0, gltest::GetInteger(GL_ELEMENT_ARRAY_BUFFER_BINDING));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
     glDeleteTextures(1, &green);
 }
 
