@@ -18,8 +18,10 @@
 #include <link.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -90,9 +92,11 @@ bool OpenScript(const std::string& path, std::ifstream& in, std::string& error)
         error = "cannot read the script '" + path + "': it is a folder";
         return false;
     }
+    errno = 0;
     in.open(path, std::ios::binary);
     if (!in) {
-        error = "cannot read the script '" + path + "': " + (code ? code.message() : "it does not exist or is not readable");
+        error = "cannot read the script '" + path + "': " +
+                (errno != 0 ? std::strerror(errno) : "it does not exist or is not readable");
         return false;
     }
     return true;
