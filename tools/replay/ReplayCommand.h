@@ -16,7 +16,7 @@ struct ReplayCommand {
     enum class Button { Left, Right };
 
     Kind kind = Kind::Tick;
-    int line = 0;              // 1-based line of the script it came from
+    long line = 0;             // 1-based line of the script it came from
     int count = 0;             // Tick: how many ticks
     float dt = 0.0f;           // Tick: length of each, hundredths of a second
     int x = 0;                 // Pointer: window pixels from the left edge

@@ -133,6 +133,8 @@ bool PrepareOutDir(const std::string& path, std::string& error)
     return true;
 }
 
+void DisplayNothing() {}  // frames are drawn by the player, not by GLUT
+
 // Keeps every library loaded so far (the OpenGL driver among them) mapped
 // until the process ends, so that leak reports name the library they come from.
 int PinLibrary(dl_phdr_info* info, size_t, void*)
@@ -222,7 +224,11 @@ int main(int argc, char** argv)
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
     glutInitWindowSize(WindowWidth, WindowHeight);
     const int window = glutCreateWindow("corvane-replay");
+    // The hide takes effect in GLUT's event processing, which needs a display
+    // callback; nothing else ever runs that processing.
+    glutDisplayFunc(DisplayNothing);
     glutHideWindow();
+    glutMainLoopEvent();
     dl_iterate_phdr(PinLibrary, nullptr);
     int status = 0;
     if (glewInit() != GLEW_OK || !glGenBuffers || !glMapBuffer) {
