@@ -36,7 +36,7 @@ key up space
 press left
 release left
 ticks 3 4
-frame burst
+frame fired
 press right            # look back, which also fires
 ticks 2 4
 frame back
@@ -47,12 +47,12 @@ SCRIPT
       || fail "run $run failed: $(cat "$tmp/stderr")"
     grep -q "^Frames: 3 written to " "$tmp/stdout" || fail "run $run: $(cat "$tmp/stdout")"
   done
-  [ "$(ls "$tmp/run1" | tr '\n' ' ')" = "back.png burst.png start.png " ] || fail "frames: $(ls "$tmp/run1")"
-  for frame in start burst back; do
+  [ "$(ls "$tmp/run1" | tr '\n' ' ')" = "back.png fired.png start.png " ] || fail "frames: $(ls "$tmp/run1")"
+  for frame in start fired back; do
     cmp -s "$tmp/run1/$frame.png" "$tmp/run2/$frame.png" || fail "$frame.png differs between two runs"
   done
-  cmp -s "$tmp/run1/start.png" "$tmp/run1/burst.png" && fail "the flight did not change the picture"
-  cmp -s "$tmp/run1/burst.png" "$tmp/run1/back.png" && fail "looking back did not change the picture"
+  cmp -s "$tmp/run1/start.png" "$tmp/run1/fired.png" && fail "the flight did not change the picture"
+  cmp -s "$tmp/run1/fired.png" "$tmp/run1/back.png" && fail "looking back did not change the picture"
   ;;
 bad_input)
   # Checked to the end before anything runs: valid frames above the fault

@@ -36,7 +36,8 @@ constexpr int WindowHeight = 600;
 const char* Usage = "usage: corvane-replay SCRIPT OUTDIR [--assets DIR]\n";
 
 struct Options {
-    std::string script;
+    std::string script;      // as given, for messages
+    std::string scriptPath;  // absolute, for reading after the working directory changes
     std::string outDir;
     std::string assets = CORVANE_DEFAULT_ASSETS;
 };
@@ -166,7 +167,7 @@ int Play(const Options& options)
 {
     std::ifstream in;
     std::string error;
-    if (!OpenScript(options.script, in, error))
+    if (!OpenScript(options.scriptPath, in, error))
         return Fail(BadInput, error);
 
     std::error_code code;
@@ -211,7 +212,7 @@ int main(int argc, char** argv)
         return Fail(BadInput, error);
     // The game reads its assets relative to the working directory, so every
     // other path is made absolute before it changes.
-    options.script = fs::absolute(options.script, code).string();
+    options.scriptPath = fs::absolute(options.script, code).string();
     options.outDir = fs::absolute(options.outDir, code).string();
 
     const char* display = std::getenv("DISPLAY");
