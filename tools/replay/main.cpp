@@ -1,0 +1,244 @@
+// corvane-replay SCRIPT OUTDIR [--assets DIR]
+//
+// Plays the whole game from a script instead of a person and a clock, in a
+// window that is never shown, and saves the frames the script names as PNG
+// files in OUTDIR. The script is checked to its end before anything runs, so
+// a bad one writes no frame at all.
+#include "ReplayPlayer.h"
+#include "ReplayScript.h"
+
+#include "app/Game.h"
+#include "math/MathUtils.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int WindowWidth = 800;  // the game's window
+constexpr int WindowHeight = 600;
+
+const char* Usage = "usage: corvane-replay SCRIPT OUTDIR [--assets DIR]\n";
+
+struct Options {
+    std::string script;      // as given, for messages
+    std::string scriptPath;  // absolute, for reading after the working directory changes
+    std::string outDir;
+    std::string assets = CORVANE_DEFAULT_ASSETS;
+};
+
+// Bad arguments, script, assets or output folder.
+constexpr int BadInput = 2;
+// No display or no usable OpenGL.
+constexpr int NoOpenGl = 1;
+
+int Fail(int status, const std::string& sentence)
+{
+    std::fprintf(stderr, "corvane-replay: %s\n", sentence.c_str());
+    return status;
+}
+
+bool ParseArguments(int argc, char** argv, Options& options, std::string& error)
+{
+    int positional = 0;
+    for (int i = 1; i < argc; i++) {
+        const std::string arg = argv[i];
+        if (arg == "--assets") {
+            if (i + 1 >= argc) {
+                error = "option --assets needs a folder";
+                return false;
+            }
+            options.assets = argv[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option '" + arg + "'";
+            return false;
+        } else if (positional == 0) {
+            options.script = arg;
+            positional++;
+        } else if (positional == 1) {
+            options.outDir = arg;
+            positional++;
+        } else {
+            error = "unexpected argument '" + arg + "'";
+            return false;
+        }
+    }
+    if (positional < 2) {
+        error = positional == 0 ? "no script given" : "no output folder given";
+        return false;
+    }
+    return true;
+}
+
+// Opens the script for a pass over it; false with a sentence in error.
+bool OpenScript(const std::string& path, std::ifstream& in, std::string& error)
+{
+    std::error_code code;
+    if (fs::is_directory(path, code)) {
+        error = "cannot read the script '" + path + "': it is a folder";
+        return false;
+    }
+    errno = 0;
+    in.open(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read the script '" + path + "': " +
+                (errno != 0 ? std::strerror(errno) : "it does not exist or is not readable");
+        return false;
+    }
+    return true;
+}
+
+// Reads the whole script; false with the first fault in error.
+bool CheckScript(const std::string& path, std::string& error)
+{
+    std::ifstream in;
+    if (!OpenScript(path, in, error))
+        return false;
+    ReplayScript script(in, path, WindowWidth, WindowHeight);
+    ReplayCommand command;
+    while (script.Next(command)) {
+    }
+    error = script.GetError();
+    return !script.Failed();
+}
+
+// Creates the folder if missing and checks that files can be made in it.
+bool PrepareOutDir(const std::string& path, std::string& error)
+{
+    std::error_code code;
+    fs::create_directories(path, code);
+    if (code || !fs::is_directory(path, code)) {
+        error = "cannot make the output folder '" + path + "': " +
+                (code ? code.message() : std::string("a file of that name is in the way"));
+        return false;
+    }
+    if (access(path.c_str(), W_OK | X_OK) != 0) {
+        error = "cannot write into the output folder '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
+void DisplayNothing() {}  // frames are drawn by the player, not by GLUT
+
+// Keeps every library loaded so far (the OpenGL driver among them) mapped
+// until the process ends, so that leak reports name the library they come from.
+int PinLibrary(dl_phdr_info* info, size_t, void*)
+{
+    if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0')
+        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    return 0;
+}
+
+// The fixed start-up state and the projection, as the game's window sets them.
+void SetWindowState()
+{
+    glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glViewport(0, 0, WindowWidth, WindowHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(Game::FieldOfView, static_cast<double>(WindowWidth) / WindowHeight, Game::NearPlane,
+                   Game::FarPlane);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// Everything after the context exists: the game from the assets folder, then
+// the script's second pass. The Game is gone when this returns.
+int Play(const Options& options)
+{
+    std::ifstream in;
+    std::string error;
+    if (!OpenScript(options.scriptPath, in, error))
+        return Fail(BadInput, error);
+
+    std::error_code code;
+    fs::current_path(options.assets, code);
+    if (code)
+        return Fail(BadInput, "cannot enter the assets folder '" + options.assets + "': " + code.message());
+    ResetRandom();
+    Game game(WindowWidth, WindowHeight);
+    game.Init();
+    std::fflush(stdout);  // the loader's own lines come first
+
+    ReplayPlayer player(game, WindowWidth, WindowHeight, options.outDir);
+    ReplayScript script(in, options.script, WindowWidth, WindowHeight);
+    ReplayCommand command;
+    while (script.Next(command)) {
+        if (!player.Play(command, error))
+            return Fail(BadInput, options.script + ":" + std::to_string(command.line) + ": " + error);
+    }
+    // The file changed since it was checked.
+    if (script.Failed())
+        return Fail(BadInput, script.GetError());
+    std::printf("Frames: %d written to %s\n", player.GetFramesSaved(), options.outDir.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    std::string error;
+    if (!ParseArguments(argc, argv, options, error)) {
+        std::fprintf(stderr, "corvane-replay: %s\n%s", error.c_str(), Usage);
+        return BadInput;
+    }
+    if (!CheckScript(options.script, error))
+        return Fail(BadInput, error);
+    std::error_code code;
+    if (!fs::is_directory(options.assets, code))
+        return Fail(BadInput, "the assets folder '" + options.assets + "' does not exist");
+    if (!PrepareOutDir(options.outDir, error))
+        return Fail(BadInput, error);
+    // The game reads its assets relative to the working directory, so every
+    // other path is made absolute before it changes.
+    options.scriptPath = fs::absolute(options.script, code).string();
+    options.outDir = fs::absolute(options.outDir, code).string();
+
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return Fail(NoOpenGl, "no X display to create an OpenGL context on (set DISPLAY, e.g. run under Xvfb)");
+    int glutArgc = 1;
+    char name[] = "corvane-replay";
+    char* glutArgv[] = {name, nullptr};
+    glutInit(&glutArgc, glutArgv);
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
+    glutInitWindowSize(WindowWidth, WindowHeight);
+    const int window = glutCreateWindow("corvane-replay");
+    // The hide takes effect in GLUT's event processing, which needs a display
+    // callback; nothing else ever runs that processing.
+    glutDisplayFunc(DisplayNothing);
+    glutHideWindow();
+    glutMainLoopEvent();
+    dl_iterate_phdr(PinLibrary, nullptr);
+    int status = 0;
+    if (glewInit() != GLEW_OK || !glGenBuffers || !glMapBuffer) {
+        status = Fail(NoOpenGl, "OpenGL buffer objects are not available on this display");
+    } else {
+        SetWindowState();
+        status = Play(options);
+    }
+    glutDestroyWindow(window);
+    glutExit();
+    return status;
+}
