@@ -117,7 +117,6 @@ struct Region {
 
 struct Stats {
     double r = 0, g = 0, b = 0;  // means, 0..255
-    int explosion = 0;           // count of red-to-orange pixels
 };
 
 bool IsExplosionColour(const unsigned char* p)
@@ -140,7 +139,6 @@ Stats Measure(const Image& image, Region region)
             s.r += p[0];
             s.g += p[1];
             s.b += p[2];
-            s.explosion += IsExplosionColour(p) ? 1 : 0;
             n++;
         }
     }
@@ -191,6 +189,19 @@ int NewWhitePixels(const Image& before, const Image& after, Region region)
     return count;
 }
 
+// Pixels that are red-to-orange in after but were not in before: explosion
+// points, not the ship's own red-orange parts.
+int NewExplosionPixels(const Image& before, const Image& after)
+{
+    if (!before.Valid() || !after.Valid() || before.width != after.width || before.height != after.height)
+        return 0;
+    int count = 0;
+    for (int y = 0; y < after.height; y++)
+        for (int x = 0; x < after.width; x++)
+            count += IsExplosionColour(after.At(x, y)) && !IsExplosionColour(before.At(x, y));
+    return count;
+}
+
 // The model loader's lines for the ship and nothing else: one or more
 // "Loaded texture '...'\n", any "Loaded normal map '...' \n", then
 // "Number of animations: N \n\n".
@@ -229,6 +240,13 @@ const Region Bottom{0, 0.8, 1, 1};
 const Region ShipArea{0.4, 0.5, 0.6, 0.7};  // just below the centre
 const Region AheadOfShip{0.42, 0.45, 0.58, 0.72};  // from the ship up to the centre, where a shot recedes
 
+// The game and its X server run ahead of other work on the machine where
+// that is allowed (as root; elsewhere nice runs them as they are). An
+// explosion lives a fixed span of game time, so a game starved down to a
+// frame or two a second shows none of it: a player's machine gives the game
+// its time, a busy test machine need not.
+const char* const AheadOfOtherWork = "-10";
+
 class GameSession {
 public:
     ~GameSession() { Stop(); }
@@ -242,7 +260,7 @@ public:
             why = "cannot make a pipe";
             return false;
         }
-        xvfb = Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, "", "/dev/null",
+        xvfb = Spawn({"nice", "-n", AheadOfOtherWork, "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, "", "/dev/null",
                      fds[1]);
         close(fds[1]);
         std::string number;
@@ -258,7 +276,7 @@ public:
         setenv("DISPLAY", display.c_str(), 1);
 
         stdoutPath = ShotDir + "/stdout-" + std::to_string(getpid()) + ".txt";
-        game = Spawn({BinaryDir + "/corvane"}, workDir, stdoutPath);
+        game = Spawn({"nice", "-n", AheadOfOtherWork, BinaryDir + "/corvane"}, workDir, stdoutPath);
         if (game <= 0) {
             why = "build/corvane did not start";
             return false;
@@ -280,23 +298,29 @@ public:
 
     std::string Geometry() { return Run("xdotool getwindowgeometry " + window); }
 
-    Image Capture(const std::string& name)
+    // The window as it is on screen. Polling captures is costly, and a busy
+    // machine needs its time for the game's frames: only Keep writes a file.
+    Image Capture()
     {
-        const std::string ppm = ShotDir + "/" + name + ".ppm";
+        const std::string ppm = ShotDir + "/capture.ppm";
         Run("import -window " + window + " -depth 8 ppm:" + ppm);
         Image image = ReadPpm(ppm);
-        if (image.Valid()) {
-            // Keep a PNG of every step for looking at failures.
-            std::vector<gltest::Rgba> rgba(static_cast<size_t>(image.width) * image.height);
-            for (int y = 0; y < image.height; y++)
-                for (int x = 0; x < image.width; x++) {
-                    const unsigned char* p = image.At(x, y);
-                    rgba[static_cast<size_t>(image.height - 1 - y) * image.width + x] = {p[0], p[1], p[2], 255};
-                }
-            gltest::SavePng(ShotDir + "/" + name + ".png", rgba, image.width, image.height);
-        }
         std::remove(ppm.c_str());
         return image;
+    }
+
+    // Keeps a capture as NAME.png, for looking at failures.
+    static void Keep(const std::string& name, const Image& image)
+    {
+        if (!image.Valid())
+            return;
+        std::vector<gltest::Rgba> rgba(static_cast<size_t>(image.width) * image.height);
+        for (int y = 0; y < image.height; y++)
+            for (int x = 0; x < image.width; x++) {
+                const unsigned char* p = image.At(x, y);
+                rgba[static_cast<size_t>(image.height - 1 - y) * image.width + x] = {p[0], p[1], p[2], 255};
+            }
+        gltest::SavePng(ShotDir + "/" + name + ".png", rgba, image.width, image.height);
     }
 
     // Polls captures until test() holds or the timeout passes; returns the last capture.
@@ -304,26 +328,34 @@ public:
     {
         const auto deadline = Clock::now() + std::chrono::seconds(seconds);
         do {
-            last = Capture(name);
-            if (last.Valid() && test(last))
+            last = Capture();
+            if (last.Valid() && test(last)) {
+                Keep(name, last);
                 return true;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         } while (Clock::now() < deadline);
+        Keep(name, last);
         return false;
     }
 
-    // Waits until two captures in a row agree: the game has drawn the latest input.
+    // Waits until three captures in a row, over more than two seconds, agree:
+    // the game has drawn the latest input even when a busy machine draws a
+    // frame only every half second or so.
     Image Settled(const std::string& name, int seconds = 30)
     {
-        Image previous = Capture(name);
+        Image previous = Capture();
+        int agreeing = 0;
         const auto deadline = Clock::now() + std::chrono::seconds(seconds);
         while (Clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(700));
-            Image current = Capture(name);
-            if (Difference(previous, current, Whole) < 0.5)
-                return current;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+            Image current = Capture();
+            agreeing = Difference(previous, current, Whole) < 0.5 ? agreeing + 1 : 0;
             previous = current;
+            if (agreeing == 2)
+                break;
         }
+        Keep(name, previous);
         return previous;
     }
 
@@ -414,11 +446,15 @@ TEST(GameEndToEnd, PlayedThroughTheXServer)
     // changes in the view meanwhile.
     session.MoveTo(400, 300);
     int white = 0;
+    Image shot;
     for (int attempt = 0; attempt < 8 && white < 6; attempt++) {
         session.Xdo("click 1");
-        for (int capture = 0; capture < 5 && white < 6; capture++)
-            white = NewWhitePixels(start, session.Capture("01-bullet"), AheadOfShip);
+        for (int capture = 0; capture < 5 && white < 6; capture++) {
+            shot = session.Capture();
+            white = NewWhitePixels(start, shot, AheadOfShip);
+        }
     }
+    GameSession::Keep("01-bullet", shot);
     EXPECT_GE(white, 6) << "condition not met: a white sphere ahead of the ship just after a left click";
 
     // Pointer moved right with no button held: the view turns.
@@ -439,37 +475,45 @@ TEST(GameEndToEnd, PlayedThroughTheXServer)
         return top.b - top.r < topSkyBefore - 5;
     }, tilted)) << "condition not met: moving the pointer down tilts the view towards the ground";
 
-    // Aiming down and firing. Under the software renderer a tick's dt is
-    // large (tens of hundredths of a second), and a bullet overshoots the
-    // target layer by 4 x dt x its downward slope in the tick it hits: a
-    // steep shot from the start height bursts under the ground, out of sight.
-    // So the ship first glides down a shallow slope with space held until the
-    // floor stops it (every step is at most dt x sin 5 degrees deep, so it
-    // stops below the top of the target layer), and then fires level: every
-    // bullet bursts in its first tick, a short way ahead at the ship's height.
+    // Gliding down and firing level. A tick's dt is the real time since the
+    // last one, so under the software renderer, and more so on a busy
+    // machine, it is large (tens of hundredths of a second) and a steep shot
+    // overshoots the target layer into the ground, out of sight. So the ship
+    // first glides 5 degrees down with space held for a fixed time: it covers
+    // 100 units a second whatever the frame rate, reaches the floor within
+    // 5 s (460 units), and stays there, since a step that would end under
+    // the floor is dropped whole; it stops less than dt x sin 5 degrees above
+    // the floor, inside the target layer. Then it levels out and fires:
+    // every bullet bursts in its first tick, 4 x dt ahead at its height.
     session.MoveTo(440, 305);
     session.Xdo("keydown space");
-    session.Settled("04-descended", 60);  // the view stops changing once the floor holds the ship
+    std::this_thread::sleep_for(std::chrono::seconds(8));
     session.Xdo("keyup space");
     session.MoveTo(440, 300);
     const Image aimed = session.Settled("04-aimed");
-    const int before = Measure(aimed, Whole).explosion;  // the ship's own red-orange parts
-    for (int shot = 0; shot < 6; shot++) {
+    // An explosion lives a fixed span of game time, half a second or so, and
+    // shows best a few frames after the click. Captures back to back would
+    // hold up the X server and so stretch the game's ticks until its
+    // explosions die within a frame: one capture a shot, a moment after it.
+    int burstPixels = 0;
+    Image burst;
+    for (int shot = 0; shot < 20 && burstPixels < 40; shot++) {
         session.Xdo("click 1");
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        burst = session.Capture();
+        burstPixels = NewExplosionPixels(aimed, burst);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
-    Image burst;
-    EXPECT_TRUE(session.WaitFor("05-explosion", [&](const Image& image) {
-        return Measure(image, Whole).explosion > before + 150;
-    }, burst)) << "condition not met: red-to-orange explosion points after left clicks that reach the ground";
+    GameSession::Keep("05-explosion", burst);
+    EXPECT_GE(burstPixels, 40) << "condition not met: red-to-orange explosion points after left clicks that reach the ground";
     Image after;
     EXPECT_TRUE(session.WaitFor("06-explosion-gone", [&](const Image& image) {
-        return Measure(image, Whole).explosion < before + 30;
+        return NewExplosionPixels(aimed, image) < 10;
     }, after, 90)) << "condition not met: the explosion dies away";
 
-    // Back to a level view for the ship checks.
-    session.MoveTo(440, 300);
-    session.MoveTo(400, 300);
+    // Turned round, level, towards the middle of the terrain: ground to the
+    // horizon for the ship checks (this view costs the most to draw).
+    session.MoveTo(620, 300);
     const Image chase = session.Settled("07-chase");
 
     // Right button held: the ship seen from the front; released: from behind again.
