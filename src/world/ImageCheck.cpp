@@ -37,7 +37,6 @@ bool ReadWholeFile(const std::string& fileName, std::vector<unsigned char>& byte
     return ok;
 }
 
-
 // --- JPEG -----------------------------------------------------------------
 
 constexpr unsigned char HuffmanTableMarker = 0xC4;
