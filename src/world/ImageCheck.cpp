@@ -106,13 +106,6 @@ std::size_t EndOfScan(const unsigned char* bytes, std::size_t size, std::size_t 
     return size;
 }
 
-// Frame headers other than baseline and extended sequential (C0, C1):
-// progressive, lossless, arithmetic-coded. SOIL's decoder refuses them.
-bool IsFrameSoilRefuses(unsigned char marker)
-{
-    return marker >= 0xC2 && marker <= 0xCF && marker != HuffmanTableMarker && marker != 0xC8 && marker != 0xCC;
-}
-
 bool IsJpeg(const unsigned char* bytes, std::size_t size)
 {
     std::size_t p = 0;
@@ -301,8 +294,6 @@ bool ImageCheck::HasSaneJpegTables(const unsigned char* bytes, std::size_t size)
         if (length < 2)
             return false;  // a decoder would step back into the marker
         const std::size_t end = p + length;
-        if (IsFrameSoilRefuses(marker))
-            return true;  // SOIL stops at this frame header, before any table of it
         if (marker == HuffmanTableMarker && !HuffmanTablesFit(bytes, size, p + 2, end, defined))
             return false;
         if (marker == StartOfScanMarker) {

@@ -18,9 +18,9 @@ public:
     // True when the file decodes completely and its sides lie in 1..MaxSide.
     static bool IsLoadable(const std::string& fileName);
 
-    // True unless the bytes are a JPEG that SOIL's decoder would read past
-    // its tables: a Huffman table segment with a table of more than 256 codes,
-    // or a scan using a table no earlier segment defined. Only real table
+    // True unless the bytes are a JPEG that a decoder would read past its
+    // tables: a Huffman table of more than 256 codes (both decoders), or a
+    // scan using a table no earlier segment defined (SOIL's). Only real table
     // segments count: the walk follows each segment's length and skips the
     // entropy-coded data, so comment and application segments may hold any
     // bytes.
