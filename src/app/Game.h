@@ -29,6 +29,11 @@ public:
 
     static constexpr float EyeDistance = 30.0f;  // ship to eye, along the view direction
     static constexpr float ViewDrop = 5.0f;      // the view is shifted down by this in eye space
+    static constexpr double MillisecondsPerDtUnit = 10.0;  // dt counts hundredths of a second
+
+    // The dt of a tick from the window's elapsed times (milliseconds) at the
+    // previous tick and now. Never clamped: a late tick gets a larger dt.
+    static float TickDt(float previousMilliseconds, float nowMilliseconds);
 
     Game(int width, int height);  // no scene objects until Init
     // The running game is never destroyed; this releases everything Init

@@ -38,6 +38,12 @@ float Distance(Vector3f a, Vector3f b)
 
 }  // namespace
 
+float Game::TickDt(float previousMilliseconds, float nowMilliseconds)
+{
+    const double elapsed = static_cast<double>(nowMilliseconds) - static_cast<double>(previousMilliseconds);
+    return static_cast<float>(elapsed / MillisecondsPerDtUnit);
+}
+
 void Game::Update(float dt)
 {
     camera->Update();

@@ -56,15 +56,14 @@ void passiveMotion(int x, int y)
     game->OnPassiveMotion(x, y);
 }
 
-// dt is in hundredths of a second and is never clamped: a late tick (or the
-// first one, which includes loading) moves everything proportionally further.
+// dt (Game::TickDt) is never clamped: a late tick (or the first one, which
+// includes loading) moves everything proportionally further.
 // NOTE: the timer is re-armed after the tick's work, so the real period is
 // 10 ms plus that work; dt absorbs the difference.
 void timer(int)
 {
     const float now = static_cast<float>(glutGet(GLUT_ELAPSED_TIME));
-    const float dt = static_cast<float>((static_cast<double>(now) - static_cast<double>(lastTime)) / 10.0);
-    game->Update(dt);
+    game->Update(Game::TickDt(lastTime, now));
     glutPostRedisplay();
     lastTime = now;
     glutTimerFunc(TickMilliseconds, timer, 0);

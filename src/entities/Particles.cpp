@@ -25,6 +25,17 @@ constexpr float ExplosionColours[ColourCount][4] = {
 
 }  // namespace
 
+Particles::Particles() : origin(0.0f, 0.0f, 0.0f), clock(0.0f), liveCount(0)
+{
+    for (int i = 0; i < ParticleCount; i++) {
+        positions[i] = origin;
+        times[i] = 0.0f;
+        speeds[i][0] = speeds[i][1] = 0.0f;
+        headings[i][0] = headings[i][1] = 0.0f;
+        colours[i] = SpentColour;
+    }
+}
+
 void Particles::Init(Vector3f origin)
 {
     this->origin = origin;

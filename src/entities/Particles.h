@@ -11,7 +11,9 @@ public:
     static constexpr int ParticleCount = 2000;
     static constexpr int SpentColour = 7;  // a marker only; no colour is looked up for it
 
-    Particles() {}  // no work: Init sets every field
+    // An explosion already over: every particle spent at (0, 0, 0), at rest,
+    // time 0, so the queries answer defined values before Init.
+    Particles();
 
     // Every particle at origin with time 0; each draws four values from the
     // game's random generator, in the order elevation, heading, launch speed,

@@ -63,6 +63,15 @@ bool LoadSlot(Texture*& slot, const std::string& path, const char* loaded, const
     return false;
 }
 
+// Buffer objects with mapping, which every entry is built in. NOTE: GLEW's
+// entry points may be non-null for functions the context lacks, so the
+// version decides.
+bool HasBufferObjects()
+{
+    return GLEW_VERSION_1_5 && glGenBuffers && glBindBuffer && glBufferData && glMapBuffer && glUnmapBuffer &&
+           glDeleteBuffers;
+}
+
 }  // namespace
 
 Mesh::MeshEntry::MeshEntry()
@@ -181,6 +190,9 @@ void Mesh::BuildEntry(unsigned int index, const aiMesh* mesh)
     entry.materialIndex = mesh->mMaterialIndex;
     entry.sourceMesh = mesh;
     entry.box = MeshRecords::ComputeBox(mesh);
+    // Without buffer objects the entry keeps its box and draws nothing.
+    if (!HasBufferObjects())
+        return;
 
     const std::vector<std::uint32_t> indices = MeshRecords::BuildIndices(mesh);
 

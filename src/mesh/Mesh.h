@@ -19,7 +19,8 @@ class Texture;
 // the imported node hierarchy with CPU skinning when the scene has
 // animations. The Mesh keeps the imported scene for its whole life.
 // Needs a current OpenGL context (with GLEW initialised) for Load, drawing
-// and destruction.
+// and destruction. On a context without buffer objects (OpenGL 1.5) the
+// entries get no buffers: the model loads, its boxes move, nothing is drawn.
 class Mesh {
 public:
     // One sub-mesh: owns its two buffer names (deleted with the entry), so it
@@ -83,7 +84,8 @@ public:
     // Copies of the entries' boxes, in entry order.
     std::vector<BoundingBox> GetBoundingBoxes() const;
     // Draws every entry flat (no hierarchy) through generic attributes 0-3:
-    // position, texCoord, normal, tangent. The caller binds a shader.
+    // position, texCoord, normal, tangent. The caller binds a shader. Does
+    // nothing on a context without generic attributes (OpenGL 2.0).
     void RenderAttribArrays();
 
     // Node animation (MeshAnimation.cpp) ---------------------------------

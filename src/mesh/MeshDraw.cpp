@@ -221,6 +221,10 @@ std::vector<BoundingBox> Mesh::GetBoundingBoxes() const
 
 void Mesh::RenderAttribArrays()
 {
+    // A context without generic attributes or buffer objects draws nothing here.
+    if (!GLEW_VERSION_2_0 || !glEnableVertexAttribArray || !glVertexAttribPointer || !glDisableVertexAttribArray ||
+        !glBindBuffer)
+        return;
     for (GLuint attribute = 0; attribute < 4; attribute++)
         glEnableVertexAttribArray(attribute);
 

@@ -7,6 +7,9 @@
 // decoders read out of bounds on some corrupt files (a crafted PNG overflows
 // a heap buffer), so every file is first decoded by a current, hardened
 // decoder and refused when that fails or the image is implausibly large.
+// DDS and Radiance HDR files, which that decoder does not take, are instead
+// followed through SOIL's own reading of them. Other formats the hardened
+// decoder knows (GIF, PNM, PIC) pass, and SOIL then refuses them itself.
 class ImageCheck {
 public:
     static constexpr int MaxSide = 16384;                  // largest texture side handed on
@@ -15,7 +18,11 @@ public:
     // True when the file decodes completely and its sides lie in 1..MaxSide.
     static bool IsLoadable(const std::string& fileName);
 
-    // True unless the bytes are a JPEG with a Huffman table of more than 256
-    // codes, which both decoders would write past their tables.
+    // True unless the bytes are a JPEG that a decoder would read past its
+    // tables: a Huffman table of more than 256 codes (both decoders), or a
+    // scan using a table no earlier segment defined (SOIL's). Only real table
+    // segments count: the walk follows each segment's length and skips the
+    // entropy-coded data, so comment and application segments may hold any
+    // bytes.
     static bool HasSaneJpegTables(const unsigned char* bytes, std::size_t size);
 };

@@ -4,6 +4,7 @@
 #include "math/HalfFloat.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -15,32 +16,74 @@ constexpr float TextureRepeats = 8.0f;  // the ground image tiles this often eac
 const char* const GroundFileName = "ground.png";
 
 // Per strip: its index count, where its indices start in the index buffer
-// and the vertex its index 0 stands for.
+// and the vertex its index 0 stands for; and the one index run every strip
+// shares, relative to the strip's first row.
 struct StripRanges {
     GLsizei count[Terrain::StripCount];
     const void* sharedIndices[Terrain::StripCount];  // all strips reuse one index run
-    const void* ownIndices[Terrain::StripCount];     // each strip its own run (no base vertex)
     GLint baseVertex[Terrain::StripCount];
+    GLushort indices[Terrain::VerticesPerStrip];     // for c = 0..1023: c, then 1024 + c
 
     StripRanges()
     {
         for (int r = 0; r < Terrain::StripCount; r++) {
             count[r] = Terrain::VerticesPerStrip;
             sharedIndices[r] = nullptr;
-            ownIndices[r] =
-                reinterpret_cast<const void*>(static_cast<size_t>(r) * Terrain::VerticesPerStrip * sizeof(GLuint));
             baseVertex[r] = r * Terrain::Size;
+        }
+        for (int c = 0; c < Terrain::Size; c++) {
+            indices[2 * c] = static_cast<GLushort>(c);
+            indices[2 * c + 1] = static_cast<GLushort>(Terrain::Size + c);
         }
     }
 };
 
 const StripRanges strips;
 
+// The same vertex in floats, for contexts without half-float arrays.
+struct FloatVertex {
+    float r, g, b;
+    float s, t;
+    float x, y, z;
+};
+
+// Writes the vertex of every sample into out, one V per sample, row-major,
+// from per-sample and per-row/column values in V's own type.
+template <typename V, typename T>
+void WriteVertices(V* out, const unsigned char* heights, const T* heightOf, const T* shadeOf, const T* coordinateOf,
+                   const T* positionOf)
+{
+    for (int r = 0; r < Terrain::Size; r++) {
+        const unsigned char* row = &heights[r * Terrain::Size];
+        V* line = &out[static_cast<size_t>(r) * Terrain::Size];
+        for (int c = 0; c < Terrain::Size; c++) {
+            V& v = line[c];
+            v.r = v.g = v.b = shadeOf[row[c]];
+            v.s = coordinateOf[c];
+            v.t = coordinateOf[r];
+            v.x = positionOf[c];
+            v.y = heightOf[row[c]];
+            v.z = positionOf[r];
+        }
+    }
+}
+
+// Points colour, texture coordinate and position arrays at vertices from
+// base (a buffer offset, or an address in client memory).
+template <typename V>
+void SetPointers(GLenum type, std::uintptr_t base)  // type: V's element type
+{
+    const auto at = [base](size_t offset) { return reinterpret_cast<const void*>(base + offset); };
+    glColorPointer(3, type, sizeof(V), at(offsetof(V, r)));
+    glTexCoordPointer(2, type, sizeof(V), at(offsetof(V, s)));
+    glVertexPointer(3, type, sizeof(V), at(offsetof(V, x)));
+}
+
 }  // namespace
 
 Terrain::Terrain()
     : maxHeight(MaxHeight), heightScale(256.0f / (MaxHeight / 4.0f)), groundTexture(nullptr), heights(),
-      vertexBuffer(0), indexBuffer(0), baseVertex(false)
+      vertexBuffer(0), indexBuffer(0), baseVertex(false), halfFloats(false)
 {
 }
 
@@ -84,82 +127,81 @@ void Terrain::Init(const char* fileName)
 void Terrain::BuildBuffers()
 {
     ReleaseBuffers();
-    if (!glGenBuffers)
+    if (!GLEW_VERSION_1_1)
         glewInit();  // a bare context whose entry points nobody fetched yet
-    if (!glGenBuffers)
-        return;
+
+    // What the context offers; each missing piece has a fallback that puts
+    // the same pixels on screen. NOTE: GLEW's entry points may be non-null
+    // for functions the context lacks, so the version or extension decides.
+    const bool buffers = GLEW_VERSION_1_5 && glGenBuffers && glBindBuffer && glBufferData && glDeleteBuffers;
+    const bool mapping = buffers && glMapBuffer && glUnmapBuffer;
+    halfFloats = GLEW_VERSION_3_0 || GLEW_ARB_half_float_vertex;
+    baseVertex = buffers && (GLEW_VERSION_3_2 || GLEW_ARB_draw_elements_base_vertex) && glMultiDrawElementsBaseVertex;
 
     // The caller's bindings are put back afterwards.
     GLint previousVertices = 0, previousIndices = 0;
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousVertices);
-    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &previousIndices);
+    if (buffers) {
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousVertices);
+        glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &previousIndices);
+    }
 
-    // Written in place through a mapping, so the grid is never held twice.
-    const GLsizeiptr bytes = static_cast<GLsizeiptr>(SampleCount) * sizeof(Vertex);
-    glGenBuffers(1, &vertexBuffer);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
-    std::vector<Vertex> staging;
-    Vertex* vertices = static_cast<Vertex*>(glMapBuffer(GL_ARRAY_BUFFER, GL_WRITE_ONLY));
-    if (!vertices) {
-        staging.resize(SampleCount);
-        vertices = staging.data();
+    // Written in place through a mapping where there is one, so the grid is
+    // never held twice; without buffer objects it stays in client memory.
+    const size_t bytes = static_cast<size_t>(SampleCount) * (halfFloats ? sizeof(Vertex) : sizeof(FloatVertex));
+    std::vector<unsigned char> staging;
+    void* vertices = nullptr;
+    if (buffers) {
+        glGenBuffers(1, &vertexBuffer);
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STATIC_DRAW);
+        if (mapping)
+            vertices = glMapBuffer(GL_ARRAY_BUFFER, GL_WRITE_ONLY);
+        if (!vertices) {
+            staging.resize(bytes);
+            vertices = staging.data();
+        }
+    } else {
+        clientVertices.resize(bytes);
+        vertices = clientVertices.data();
     }
     // Height and shade depend on the sample alone, the texture coordinate on
     // the column or row alone: each is computed once, by the same formula.
-    std::uint16_t heightOf[256], shadeOf[256], coordinateOf[Size], positionOf[Size];
+    float heightOf[256], shadeOf[256], coordinateOf[Size], positionOf[Size];
     for (int sample = 0; sample < 256; sample++) {
-        const float y = sample / heightScale;
-        heightOf[sample] = HalfFloat::FromFloat(y);
-        shadeOf[sample] = HalfFloat::FromFloat(0.5f * y / maxHeight + 0.5f);
+        heightOf[sample] = sample / heightScale;
+        shadeOf[sample] = 0.5f * heightOf[sample] / maxHeight + 0.5f;
     }
     for (int i = 0; i < Size; i++) {
-        coordinateOf[i] = HalfFloat::FromFloat(static_cast<float>(i) / Size * TextureRepeats);
-        positionOf[i] = HalfFloat::FromFloat(static_cast<float>(i - Size / 2));
+        coordinateOf[i] = static_cast<float>(i) / Size * TextureRepeats;
+        positionOf[i] = static_cast<float>(i - Size / 2);
     }
-    for (int r = 0; r < Size; r++) {
-        const unsigned char* row = &heights[r * Size];
-        Vertex* out = &vertices[static_cast<size_t>(r) * Size];
-        for (int c = 0; c < Size; c++) {
-            Vertex& v = out[c];
-            v.r = v.g = v.b = shadeOf[row[c]];
-            v.s = coordinateOf[c];
-            v.t = coordinateOf[r];
-            v.x = positionOf[c];
-            v.y = heightOf[row[c]];
-            v.z = positionOf[r];
+    if (halfFloats) {
+        std::uint16_t halfHeightOf[256], halfShadeOf[256], halfCoordinateOf[Size], halfPositionOf[Size];
+        for (int sample = 0; sample < 256; sample++) {
+            halfHeightOf[sample] = HalfFloat::FromFloat(heightOf[sample]);
+            halfShadeOf[sample] = HalfFloat::FromFloat(shadeOf[sample]);
         }
+        for (int i = 0; i < Size; i++) {
+            halfCoordinateOf[i] = HalfFloat::FromFloat(coordinateOf[i]);
+            halfPositionOf[i] = HalfFloat::FromFloat(positionOf[i]);
+        }
+        WriteVertices(static_cast<Vertex*>(vertices), heights, halfHeightOf, halfShadeOf, halfCoordinateOf,
+                      halfPositionOf);
+    } else {
+        WriteVertices(static_cast<FloatVertex*>(vertices), heights, heightOf, shadeOf, coordinateOf, positionOf);
     }
+    if (!buffers)
+        return;
     if (staging.empty())
         glUnmapBuffer(GL_ARRAY_BUFFER);
     else
-        glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, staging.data());
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), staging.data(), GL_STATIC_DRAW);
 
-    // With base vertices one strip's indices serve every strip; without,
-    // every strip gets its own.
-    baseVertex = glMultiDrawElementsBaseVertex != nullptr;
+    // One strip's indices serve every strip: offset by base vertices, or by
+    // pointing the arrays at the strip's first row.
     glGenBuffers(1, &indexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    if (baseVertex) {
-        std::vector<GLushort> indices(VerticesPerStrip);
-        for (int c = 0; c < Size; c++) {
-            indices[2 * c] = static_cast<GLushort>(c);
-            indices[2 * c + 1] = static_cast<GLushort>(Size + c);
-        }
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLushort)),
-                     indices.data(), GL_STATIC_DRAW);
-    } else {
-        std::vector<GLuint> indices(static_cast<size_t>(StripCount) * VerticesPerStrip);
-        for (int r = 0; r < StripCount; r++) {
-            for (int c = 0; c < Size; c++) {
-                GLuint* pair = &indices[static_cast<size_t>(r) * VerticesPerStrip + 2 * c];
-                pair[0] = static_cast<GLuint>(r * Size + c);
-                pair[1] = static_cast<GLuint>((r + 1) * Size + c);
-            }
-        }
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
-                     indices.data(), GL_STATIC_DRAW);
-    }
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof strips.indices, strips.indices, GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousVertices));
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(previousIndices));
 }
@@ -174,6 +216,7 @@ void Terrain::ReleaseBuffers()
     }
     vertexBuffer = 0;
     indexBuffer = 0;
+    std::vector<unsigned char>().swap(clientVertices);
 }
 
 void Terrain::Draw()
@@ -183,28 +226,48 @@ void Terrain::Draw()
     else
         glBindTexture(GL_TEXTURE_2D, 0);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    if (vertexBuffer == 0)
+    const bool buffers = vertexBuffer != 0;
+    if (!buffers && clientVertices.empty())
         return;
 
     // The pop restores the enabled arrays, their pointers and the buffer bindings.
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+        // Without buffers of our own, none may be bound: client addresses
+        // would be read as offsets into someone else's buffer.
+        if (glBindBuffer) {
+            glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+        }
         // Arrays someone else left enabled would be drawn (and read) with ours.
         glDisableClientState(GL_NORMAL_ARRAY);
-        glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
-        glDisableClientState(GL_FOG_COORD_ARRAY);
-        glDisableVertexAttribArray(0);
+        if (GLEW_VERSION_1_4) {
+            glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
+            glDisableClientState(GL_FOG_COORD_ARRAY);
+        }
+        if (GLEW_VERSION_2_0 && glDisableVertexAttribArray)
+            glDisableVertexAttribArray(0);
         glEnableClientState(GL_COLOR_ARRAY);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glEnableClientState(GL_VERTEX_ARRAY);
-        glColorPointer(3, GL_HALF_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, r)));
-        glTexCoordPointer(2, GL_HALF_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, s)));
-        glVertexPointer(3, GL_HALF_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, x)));
-        if (baseVertex)
+        const size_t stride = halfFloats ? sizeof(Vertex) : sizeof(FloatVertex);
+        const std::uintptr_t first = buffers ? 0 : reinterpret_cast<std::uintptr_t>(clientVertices.data());
+        const auto pointAt = [this](std::uintptr_t base) {
+            if (halfFloats)
+                SetPointers<Vertex>(GL_HALF_FLOAT, base);
+            else
+                SetPointers<FloatVertex>(GL_FLOAT, base);
+        };
+        if (baseVertex) {
+            pointAt(first);
             glMultiDrawElementsBaseVertex(GL_TRIANGLE_STRIP, strips.count, GL_UNSIGNED_SHORT, strips.sharedIndices,
                                           StripCount, strips.baseVertex);
-        else
-            glMultiDrawElements(GL_TRIANGLE_STRIP, strips.count, GL_UNSIGNED_INT, strips.ownIndices, StripCount);
+        } else {
+            // Each strip's arrays start at its first row.
+            const void* indices = buffers ? nullptr : strips.indices;
+            for (int r = 0; r < StripCount; r++) {
+                pointAt(first + static_cast<std::uintptr_t>(r) * Size * stride);
+                glDrawElements(GL_TRIANGLE_STRIP, VerticesPerStrip, GL_UNSIGNED_SHORT, indices);
+            }
+        }
     glPopClientAttrib();
 }

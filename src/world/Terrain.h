@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <vector>
 
 class Texture;
 
@@ -16,6 +17,9 @@ class Texture;
 // one strip's worth of indices, which every strip reuses from its own first
 // row on. Draw issues the 1023 strips from there: vertex for vertex what a
 // per-vertex drawing would send, at a fraction of the calls and memory.
+// On older contexts the same pixels come from what the context has: float
+// vertices without half-float arrays, one draw per strip without base
+// vertices, vertices in client memory without buffer objects.
 class Terrain {
 public:
     static constexpr int Size = 1024;                      // samples per row and per column
@@ -60,8 +64,8 @@ public:
 
     unsigned char GetSample(int row, int column) const { return heights[row * Size + column]; }
     const Texture* GetGroundTexture() const { return groundTexture; }  // null without a heightmap
-    GLuint GetVertexBuffer() const { return vertexBuffer; }           // 0 before Init
-    GLuint GetIndexBuffer() const { return indexBuffer; }             // 0 before Init
+    GLuint GetVertexBuffer() const { return vertexBuffer; }  // 0 before Init or without buffer objects
+    GLuint GetIndexBuffer() const { return indexBuffer; }    // 0 before Init or without buffer objects
 
 private:
     void BuildBuffers();
@@ -72,6 +76,8 @@ private:
     Texture* groundTexture;  // owned; null when the heightmap could not be opened
     unsigned char heights[SampleCount];  // row-major samples
     GLuint vertexBuffer;     // one Vertex per sample, row-major
-    GLuint indexBuffer;      // strip indices, relative to the strip's first row
-    bool baseVertex;         // strips offset by base vertex; else indexBuffer lists all strips in full
+    GLuint indexBuffer;      // one strip's indices, relative to the strip's first row
+    std::vector<unsigned char> clientVertices;  // the vertices when there are no buffer objects
+    bool baseVertex;         // strips offset by base vertex in one call; else one draw per strip
+    bool halfFloats;         // vertices are Vertex; else the same values as floats
 };

@@ -29,6 +29,13 @@ BoundingBox BoxFrom(Vector3f low, Vector3f high)
 
 }  // namespace
 
+TEST(GameTickDt, CountsHundredthsOfASecondOfElapsedTime)
+{
+    EXPECT_EQ(1.0f, Game::TickDt(0.0f, 10.0f));
+    EXPECT_EQ(2.5f, Game::TickDt(4000.0f, 4025.0f));
+    EXPECT_FLOAT_EQ(123.4f, Game::TickDt(0.0f, 1234.0f)) << "the first tick includes loading, unclamped";
+}
+
 TEST_F(GameTest, StartsWithNothingInFlightAndTheShipAtItsStart)
 {
     EXPECT_TRUE(game->GetBullets().empty());

@@ -33,6 +33,7 @@ double HeightAfter(double vertical, int n)
 
 TEST(Particles, StartAtTheOriginWithLaunchValuesInRange)
 {
+    EXPECT_TRUE(std::make_unique<Particles>()->IsSpent()) << "before Init nothing is live";
     auto p = Explosion(Vector3f(1, -32, 3));
     EXPECT_EQ(0.0f, p->GetClock());
     EXPECT_EQ(Count, p->GetLiveCount());

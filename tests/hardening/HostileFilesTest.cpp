@@ -38,7 +38,7 @@ std::vector<std::string> FilesIn(const std::string& folder, const std::string& e
 
 TEST_F(GlTest, EveryMalformedImageFailsCleanlyWithTextureZero)
 {
-    const auto images = FilesIn(Malformed + "/images", ".png.tga.bmp.jpg");
+    const auto images = FilesIn(Malformed + "/images", ".png.tga.bmp.jpg.hdr.dds");
     ASSERT_FALSE(images.empty());
     for (const std::string& file : images) {
         Texture texture(GL_TEXTURE_2D, file);

@@ -289,3 +289,28 @@ TEST_F(GlTest, MeshRenderSkipsAnEntryWhoseBufferCannotBeMapped)
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     gltest::DrainErrors();  // the failed mapping and the draw from a mapped buffer
 }
+
+// A context without buffer objects or generic attributes: the model loads
+// with its boxes, and drawing it, through the nodes or flat, calls nothing
+// missing and draws nothing (the blue square below covers the centre otherwise).
+TEST_F(GlTest, MeshOnAContextWithoutBufferObjectsLoadsButDrawsNothing)
+{
+    using gltest::Hidden;
+    gltest::TempDir dir;
+    gltest::WriteFile(dir.File("square.obj"), SquareObj);
+    Hidden<GLboolean> version15(__GLEW_VERSION_1_5), version20(__GLEW_VERSION_2_0);
+    Hidden<PFNGLGENBUFFERSPROC> gen(__glewGenBuffers);
+    Hidden<PFNGLBINDBUFFERPROC> bind(__glewBindBuffer);
+    Hidden<PFNGLMAPBUFFERPROC> map(__glewMapBuffer);
+    Hidden<PFNGLENABLEVERTEXATTRIBARRAYPROC> enable(__glewEnableVertexAttribArray);
+    Mesh mesh;
+    LoadQuietly(mesh, dir.File("square.obj"));
+    ASSERT_EQ(1u, mesh.GetEntries().size());
+    EXPECT_EQ(0u, mesh.GetEntries()[0].vertexBuffer);
+    EXPECT_EQ(1u, mesh.GetBoundingBoxes().size());
+    glTranslatef(0, 0, -5);
+    glColor3f(0, 0, 1);
+    mesh.Render(IdentityMatrix());
+    mesh.RenderAttribArrays();
+    EXPECT_EQ(0, NonWhite(gltest::ReadFrame())) << "something was drawn";
+}

@@ -69,8 +69,10 @@ void EnsureContext()
 void ResetGameState()
 {
     DrainErrors();
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (glBindBuffer) {  // null while a test hides buffer objects
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
     glViewport(0, 0, WindowWidth, WindowHeight);
     glClearColor(1, 1, 1, 0);
     glClearDepth(1.0);

@@ -69,6 +69,23 @@ private:
     std::string previous;
 };
 
+// Sets one of GLEW's entry points or capability flags to null / false for the
+// object's lifetime, as on a context that lacks it. Pass the variable behind
+// GLEW's macro: __glewGenBuffers for glGenBuffers, __GLEW_VERSION_1_5 for
+// GLEW_VERSION_1_5.
+template <typename T>
+class Hidden {
+public:
+    explicit Hidden(T& slot_) : slot(slot_), saved(slot_) { slot = T(); }
+    ~Hidden() { slot = saved; }
+    Hidden(const Hidden&) = delete;
+    Hidden& operator=(const Hidden&) = delete;
+
+private:
+    T& slot;
+    T saved;
+};
+
 // Fixture for tests that talk to OpenGL: a current context, game state reset,
 // and no OpenGL error left pending by the test.
 class GlTest : public ::testing::Test {

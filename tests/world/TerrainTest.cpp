@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 using gltest::GlTest;
 using gltest::ScopedWorkingDirectory;
@@ -263,6 +265,76 @@ void ExpectSameFrames(const std::string& assetsDir, const std::string& label)
             gltest::SavePng(base + "-reference.png", reference, gltest::WindowWidth, gltest::WindowHeight);
         }
     }
+}
+
+// Older contexts: each lacks one piece the terrain uses (or all of them, as
+// a 1.4 context would); the terrain built and drawn there puts the very
+// pixels of the full path on screen, and calls no missing entry point.
+TEST_F(TerrainTest, FallbacksForOlderContextsDrawTheSamePixels)
+{
+    using gltest::Hidden;
+    ScopedWorkingDirectory inAssets(worldtest::AssetPath(""));
+    const View& view = Views[3];  // the whole terrain in sight
+    std::vector<gltest::Rgba> expected;
+    {
+        Terrain terrain;
+        terrain.Init("heightmap.raw");
+        expected = DrawView(view, [&] { terrain.Draw(); });
+    }
+
+    struct Lacks {
+        bool baseVertex, halfFloats, mapping, buffers, attributeArrays;
+    };
+    const std::pair<const char*, Lacks> contexts[] = {
+        {"no base vertex", {true, false, false, false, false}},
+        {"no half floats", {false, true, false, false, false}},
+        {"no buffer mapping", {false, false, true, false, false}},
+        {"no buffer objects", {false, false, false, true, false}},
+        {"no vertex attribute arrays", {false, false, false, false, true}},
+        {"none of them", {true, true, true, true, true}},
+    };
+    for (const auto& [name, lacks] : contexts) {
+        SCOPED_TRACE(name);
+        std::vector<std::unique_ptr<Hidden<GLboolean>>> flags;
+        std::vector<std::shared_ptr<void>> entries;
+        const auto hideFlag = [&](GLboolean& flag) { flags.push_back(std::make_unique<Hidden<GLboolean>>(flag)); };
+        const auto hide = [&](auto& entry) {
+            entries.push_back(std::make_shared<Hidden<std::remove_reference_t<decltype(entry)>>>(entry));
+        };
+        if (lacks.baseVertex) {
+            hideFlag(__GLEW_VERSION_3_2);
+            hideFlag(__GLEW_ARB_draw_elements_base_vertex);
+            hide(__glewMultiDrawElementsBaseVertex);
+        }
+        if (lacks.halfFloats) {
+            hideFlag(__GLEW_VERSION_3_0);
+            hideFlag(__GLEW_ARB_half_float_vertex);
+        }
+        if (lacks.mapping || lacks.buffers) {  // each hidden once: restored in any order
+            hide(__glewMapBuffer);
+            hide(__glewUnmapBuffer);
+        }
+        if (lacks.buffers) {
+            hideFlag(__GLEW_VERSION_1_5);
+            hide(__glewGenBuffers);
+            hide(__glewBindBuffer);
+            hide(__glewBufferData);
+            hide(__glewDeleteBuffers);
+        }
+        if (lacks.attributeArrays) {
+            hideFlag(__GLEW_VERSION_2_0);
+            hide(__glewDisableVertexAttribArray);
+        }
+        Terrain terrain;
+        terrain.Init("heightmap.raw");
+        EXPECT_EQ(lacks.buffers, terrain.GetVertexBuffer() == 0);
+        const auto ours = DrawView(view, [&] { terrain.Draw(); });
+        size_t differing = 0;
+        for (size_t i = 0; i < ours.size(); i++)
+            differing += std::memcmp(&ours[i], &expected[i], sizeof ours[i]) != 0;
+        EXPECT_EQ(0u, differing) << "pixels differ from the full path";
+    }
+    EXPECT_TRUE(glMapBuffer && glGenBuffers && GLEW_VERSION_3_2) << "the test left an entry point hidden";
 }
 
 TEST_F(TerrainTest, BufferedDrawingMatchesPerVertexDrawingPixelForPixel)

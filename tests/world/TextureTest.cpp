@@ -3,6 +3,12 @@
 #include "WorldTestSupport.h"
 #include "world/Texture.h"
 
+#include <SOIL/SOIL.h>
+#include <stb_image_write.h>
+
+#include <cstring>
+#include <vector>
+
 using gltest::GetInteger;
 using gltest::GetTexParameter;
 using gltest::GlTest;
@@ -67,6 +73,46 @@ TEST_F(TextureTest, MissingFileFailsWithNameZeroAndTouchesNoParameters)
     missing.Bind();  // binds texture 0: untextured, not an error
     EXPECT_EQ(0, GetInteger(GL_TEXTURE_BINDING_2D));
     glDeleteTextures(1, &own);
+}
+
+// The accepted formats, each written from the same 8 x 8 picture.
+TEST_F(TextureTest, EveryFormatSoilDecodesLoads)
+{
+    constexpr int Side = 8;
+    std::vector<unsigned char> rgb(Side * Side * 3);
+    for (size_t i = 0; i < rgb.size(); i++)
+        rgb[i] = static_cast<unsigned char>(i * 7);
+    std::vector<float> radiance(rgb.begin(), rgb.end());
+
+    const std::string jpeg = dir.File("image.jpg");
+    ASSERT_TRUE(stbi_write_jpg(jpeg.c_str(), Side, Side, 3, rgb.data(), 90));
+    ASSERT_TRUE(stbi_write_bmp(dir.File("image.bmp").c_str(), Side, Side, 3, rgb.data()));
+    ASSERT_TRUE(stbi_write_tga(dir.File("image.tga").c_str(), Side, Side, 3, rgb.data()));
+    ASSERT_TRUE(stbi_write_hdr(dir.File("image.hdr").c_str(), Side, Side, 3, radiance.data()));
+    ASSERT_TRUE(SOIL_save_image(dir.File("image.dds").c_str(), SOIL_SAVE_TYPE_DDS, Side, Side, 3, rgb.data()));
+
+    // Photoshop: 8-bit RGB, uncompressed planes.
+    std::string psd("8BPS\0\1\0\0\0\0\0\0\0\3\0\0\0\x08\0\0\0\x08\0\x08\0\3", 26);
+    psd += std::string(14, '\0');  // no mode data, resources or layers; no compression
+    for (int channel = 0; channel < 3; channel++)
+        for (int i = 0; i < Side * Side; i++)
+            psd += static_cast<char>(rgb[static_cast<size_t>(i) * 3 + channel]);
+    ASSERT_TRUE(gltest::WriteFile(dir.File("image.psd"), psd));
+
+    // A comment segment right after the JPEG's start marker whose bytes look
+    // like a Huffman table marker with 255-code counts.
+    std::string bytes = worldtest::ReadFileBytes(jpeg);
+    const std::string comment = std::string("\xFF\xFE\x00\x16\xFF\xC4", 6) + std::string(18, '\xFF');
+    ASSERT_EQ(24u, comment.size());
+    bytes.insert(2, comment);
+    ASSERT_TRUE(gltest::WriteFile(dir.File("comment.jpg"), bytes));
+
+    for (const char* name : {"image.png", "image.jpg", "comment.jpg", "image.bmp", "image.tga", "image.psd",
+                             "image.hdr", "image.dds"}) {
+        Texture texture(GL_TEXTURE_2D, dir.File(name));
+        EXPECT_TRUE(texture.Load()) << name;
+        EXPECT_NE(0u, texture.GetId()) << name;
+    }
 }
 
 }  // namespace
