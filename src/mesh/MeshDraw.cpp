@@ -79,9 +79,14 @@ void Mesh::RenderNode(const aiScene* pScene, const aiNode* node, aiMatrix4x4 par
     std::vector<std::array<GLfloat, 16>> saved;
 
     // The caller's buffer bindings are put back once the walk is done.
+    // The caller's buffer bindings, put back at the end; a context without
+    // buffer objects has none, and no entry has buffers to bind then.
+    const bool buffers = GLEW_VERSION_1_5 && glBindBuffer;
     GLint previousVertices = 0, previousIndices = 0;
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousVertices);
-    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &previousIndices);
+    if (buffers) {
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousVertices);
+        glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &previousIndices);
+    }
 
     const MatrixStack stack = CurrentMatrixStack();
     GLint glDepth = 0;
@@ -162,8 +167,10 @@ void Mesh::RenderNode(const aiScene* pScene, const aiNode* node, aiMatrix4x4 par
         }
         frames.pop_back();
     }
-    glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousVertices));
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(previousIndices));
+    if (buffers) {
+        glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousVertices));
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(previousIndices));
+    }
 }
 
 void Mesh::SkinEntries()
