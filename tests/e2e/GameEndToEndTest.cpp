@@ -240,13 +240,6 @@ const Region Bottom{0, 0.8, 1, 1};
 const Region ShipArea{0.4, 0.5, 0.6, 0.7};  // just below the centre
 const Region AheadOfShip{0.42, 0.45, 0.58, 0.72};  // from the ship up to the centre, where a shot recedes
 
-// The game and its X server run ahead of other work on the machine where
-// that is allowed (as root; elsewhere nice runs them as they are). An
-// explosion lives a fixed span of game time, so a game starved down to a
-// frame or two a second shows none of it: a player's machine gives the game
-// its time, a busy test machine need not.
-const char* const AheadOfOtherWork = "-10";
-
 class GameSession {
 public:
     ~GameSession() { Stop(); }
@@ -260,7 +253,7 @@ public:
             why = "cannot make a pipe";
             return false;
         }
-        xvfb = Spawn({"nice", "-n", AheadOfOtherWork, "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, "", "/dev/null",
+        xvfb = Spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, "", "/dev/null",
                      fds[1]);
         close(fds[1]);
         std::string number;
@@ -276,7 +269,7 @@ public:
         setenv("DISPLAY", display.c_str(), 1);
 
         stdoutPath = ShotDir + "/stdout-" + std::to_string(getpid()) + ".txt";
-        game = Spawn({"nice", "-n", AheadOfOtherWork, BinaryDir + "/corvane"}, workDir, stdoutPath);
+        game = Spawn({BinaryDir + "/corvane"}, workDir, stdoutPath);
         if (game <= 0) {
             why = "build/corvane did not start";
             return false;
