@@ -1,5 +1,7 @@
 #include "SceneImport.h"
 
+#include "sys/TrialRun.h"
+
 #include <stdexcept>
 
 // NOTE: this replaces Assimp's own handler for its failed internal checks
@@ -36,11 +38,11 @@ const aiScene* Guarded(Assimp::Importer& importer, Read read, std::string& error
 
 const aiScene* SceneImport::FromFile(Assimp::Importer& importer, const std::string& fileName, std::string& error)
 {
+    const auto trial = [&fileName](std::string& failure) {
+        Assimp::Importer scratch;
+        return Guarded(scratch, [&] { return scratch.ReadFile(fileName, Flags); }, failure) != nullptr;
+    };
+    if (!TrialRun::Survives("the importer", trial, error))
+        return nullptr;
     return Guarded(importer, [&] { return importer.ReadFile(fileName, Flags); }, error);
-}
-
-const aiScene* SceneImport::FromMemory(Assimp::Importer& importer, const void* data, std::size_t size,
-                                       const char* hint, std::string& error)
-{
-    return Guarded(importer, [&] { return importer.ReadFileFromMemory(data, size, Flags, hint); }, error);
 }
