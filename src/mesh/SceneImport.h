@@ -25,6 +25,11 @@ public:
     // importer's own, or how the trial import ended (crashed, past its time
     // or memory limit). The format follows the file's extension, then its content.
     static const aiScene* FromFile(Assimp::Importer& importer, const std::string& fileName, std::string& error);
+
+    // NOTE: for the fuzzer only, which runs each input in a process of its
+    // own: false imports without the trial, so that a crash inside the
+    // importer shows as the crash it is. The game never turns the trial off.
+    static void SetTrialImport(bool enabled);
 };
 
 static_assert(SceneImport::Flags == 0x00800049, "import flags");

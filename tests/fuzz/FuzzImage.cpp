@@ -8,7 +8,6 @@
 #include "world/Texture.h"
 
 #include <GL/glew.h>
-#include <GL/freeglut.h>
 #include <SOIL/SOIL.h>
 
 #include <cstdlib>
@@ -17,30 +16,12 @@ namespace {
 
 bool haveContext = false;
 
-void DisplayNothing() {}
-
-void CreateHiddenContext()
-{
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || display[0] == '\0')
-        return;
-    int argc = 1;
-    char name[] = "fuzz-image";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(16, 16);
-    glutCreateWindow("fuzz-image");
-    glutDisplayFunc(DisplayNothing);
-    glutHideWindow();
-    haveContext = glewInit() == GLEW_OK;
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    CreateHiddenContext();
+    haveContext = fuzz::CreateHiddenContext("fuzz-image", 16);
     return 0;
 }
 

@@ -2,7 +2,7 @@
 // Mesh::Load (the trial import in a child process, then the import, the
 // entries with their vertex and index buffers, the material textures), then
 // drawing with CPU skinning, the boxes, and every animation evaluated at
-// several times. That needs an OpenGL context: with an X display the target
+// several times (the first four animations). That needs an OpenGL context: with an X display the target
 // draws into a small hidden window; without one it runs the same steps on
 // the imported scene through the record functions Mesh builds on.
 #include "FuzzTarget.h"
@@ -13,7 +13,6 @@
 #include "mesh/SceneImport.h"
 
 #include <GL/glew.h>
-#include <GL/freeglut.h>
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <fcntl.h>
@@ -31,39 +30,20 @@ const float AnimationFractions[] = {0.0f, 0.5f, 1.5f, -1.0f};
 
 bool haveContext = false;
 
-void DisplayNothing() {}
 
-void CreateHiddenContext()
-{
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || display[0] == '\0')
-        return;
-    int argc = 1;
-    char name[] = "fuzz-model";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(WindowSide, WindowSide);
-    glutCreateWindow("fuzz-model");
-    glutDisplayFunc(DisplayNothing);
-    glutHideWindow();
-    haveContext = glewInit() == GLEW_OK;
-}
-
-// The loader prints its lines to stdout, the fuzzer its own to stderr: the
-// lines of one load go to a scratch file, read back by LoaderLines.
-class CapturedStdout {
+// The loader prints its lines to stdout, the fuzzer its own to stderr.
+class QuietStdout {
 public:
-    explicit CapturedStdout(const std::string& path) : saved(dup(STDOUT_FILENO))
+    QuietStdout() : saved(dup(STDOUT_FILENO))
     {
         std::fflush(stdout);
-        const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (file >= 0) {
-            dup2(file, STDOUT_FILENO);
-            close(file);
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) {
+            dup2(quiet, STDOUT_FILENO);
+            close(quiet);
         }
     }
-    ~CapturedStdout()
+    ~QuietStdout()
     {
         std::fflush(stdout);
         if (saved >= 0) {
@@ -76,53 +56,11 @@ private:
     int saved;
 };
 
-std::string ReadText(const std::string& path)
+void DrawWithGame(const std::string& path)
 {
-    std::string text;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            text.append(buffer, got);
-        std::fclose(file);
-    }
-    return text;
-}
-
-// An input that took the trial import down (crash, time, memory) is kept in
-// the folder $CORVANE_FUZZ_CONTAINED names, under a hash of its bytes: the
-// game survives it, but it is worth a look and a place in the malformed files.
-// reason is the loader's reason for refusing the file, or empty.
-void KeepWhenContained(const std::string& reason, const std::uint8_t* data, std::size_t size, const char* suffix)
-{
-    const char* folder = std::getenv("CORVANE_FUZZ_CONTAINED");
-    if (folder == nullptr || reason.rfind("the importer ", 0) != 0)
-        return;
-    std::uint64_t hash = 1469598103934665603ull;
-    for (std::size_t i = 0; i < size; i++)
-        hash = (hash ^ data[i]) * 1099511628211ull;
-    char name[64];
-    std::snprintf(name, sizeof name, "/%016llx", static_cast<unsigned long long>(hash));
-    if (FILE* file = std::fopen((folder + std::string(name) + suffix).c_str(), "wb")) {
-        std::fwrite(data, 1, size, file);
-        std::fclose(file);
-    }
-}
-
-void DrawWithGame(const std::string& path, const std::uint8_t* data, std::size_t size, const char* suffix)
-{
+    QuietStdout quiet;
     Mesh mesh;
-    const std::string linesPath = path + ".out";
-    {
-        CapturedStdout capture(linesPath);
-        mesh.Load(path);
-    }
-    const std::string lines = ReadText(linesPath);
-    const std::string refusal = "Error parsing '" + path + "': '";
-    const std::size_t refused = lines.find(refusal);
-    if (refused != std::string::npos)
-        KeepWhenContained(lines.substr(refused + refusal.size()), data, size, suffix);
-    std::remove(linesPath.c_str());
+    mesh.Load(path);
     Matrix4f pose;
     pose.SetRotation(90, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -159,15 +97,13 @@ void VisitNodes(const aiNode* root)
     }
 }
 
-void WalkScene(const std::string& path, const std::uint8_t* data, std::size_t size, const char* suffix)
+void WalkScene(const std::string& path)
 {
     Assimp::Importer importer;
     std::string error;
     const aiScene* scene = SceneImport::FromFile(importer, path, error);
-    if (scene == nullptr) {
-        KeepWhenContained(error, data, size, suffix);
+    if (scene == nullptr)
         return;
-    }
     for (unsigned m = 0; m < scene->mNumMeshes && scene->mMeshes != nullptr; m++) {
         const aiMesh* mesh = scene->mMeshes[m];
         if (mesh == nullptr || mesh->mNumVertices > MaxVertices)
@@ -194,7 +130,12 @@ void WalkScene(const std::string& path, const std::uint8_t* data, std::size_t si
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    CreateHiddenContext();
+    haveContext = fuzz::CreateHiddenContext("fuzz-model", WindowSide);
+    // scripts/fuzz runs the targets in libFuzzer's fork mode, where a crash
+    // costs one job: there the import runs directly, and each crash found is
+    // checked afterwards against the game's contained path.
+    if (std::getenv("CORVANE_FUZZ_DIRECT_IMPORT") != nullptr)
+        SceneImport::SetTrialImport(false);
     return 0;
 }
 
@@ -205,8 +146,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* suffix = (size > 0 && data[0] == '<') ? ".dae" : ".obj";
     const std::string path = fuzz::WriteScratchFile(data, size, suffix);
     if (haveContext)
-        DrawWithGame(path, data, size, suffix);
+        DrawWithGame(path);
     else
-        WalkScene(path, data, size, suffix);
+        WalkScene(path);
     return 0;
 }

@@ -18,4 +18,8 @@ namespace fuzz {
 // is removed by the next call or at exit. For loaders that take file names.
 std::string WriteScratchFile(const std::uint8_t* data, std::size_t size, const char* suffix);
 
+// A hidden GLUT window of side x side pixels with GLEW ready, made current;
+// false (and nothing done) without an X display in DISPLAY.
+bool CreateHiddenContext(const char* name, int side);
+
 }  // namespace fuzz
