@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,10 +10,13 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <exception>
 #include <new>
+#include <vector>
+
+extern char** environ;
 
 // AddressSanitizer reserves terabytes of address space for its shadow, so an
 // address-space limit cannot bound such a build; there only the parent's
@@ -28,8 +31,12 @@
 
 namespace {
 
-constexpr int WatchIntervalMs = 10;      // how often the parent looks at a busy child
-constexpr int ExitOutOfMemory = 86;      // the child's status when an allocation failed
+constexpr const char* JobVariable = "CORVANE_TRIAL_JOB";
+constexpr const char* ArgumentVariable = "CORVANE_TRIAL_ARGUMENT";
+constexpr const char* MemoryVariable = "CORVANE_TRIAL_MEMORY_MB";
+constexpr int ReportFd = 3;          // the child's end of the report pipe
+constexpr int WatchIntervalMs = 10;  // how often the parent looks at a busy child
+constexpr int ExitOutOfMemory = 86;  // the child's status when an allocation failed
 constexpr char Succeeded = 'S', Failed = 'F';
 constexpr long Megabyte = 1024L * 1024;
 
@@ -74,44 +81,84 @@ void WriteAll(int fd, const char* data, size_t size)
     _exit(ExitOutOfMemory);
 }
 
-// The child: dies quietly on a fatal signal (no core file, no report of a
-// handler the parent installed), writes nothing to the parent's streams,
-// runs the work and reports its result through the pipe.
-[[noreturn]] void RunChild(const TrialRun::Work& work, int report, long addressLimit)
+// This process's environment without any trial variables, plus the given ones.
+std::vector<std::string> ChildEnvironment(const char* job, const std::string& argument, long memoryMB)
 {
-    for (int fatal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS, SIGTRAP})
-        std::signal(fatal, SIG_DFL);
-    const rlimit noCore{0, 0};
-    setrlimit(RLIMIT_CORE, &noCore);
-    if (addressLimit > 0) {
-        const rlimit space{static_cast<rlim_t>(addressLimit), static_cast<rlim_t>(addressLimit)};
-        setrlimit(RLIMIT_AS, &space);
-    }
-    const int quiet = open("/dev/null", O_WRONLY);
-    if (quiet >= 0) {
-        dup2(quiet, STDOUT_FILENO);
-        dup2(quiet, STDERR_FILENO);
-    }
-    std::set_new_handler(OutOfMemory);
+    std::vector<std::string> variables;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; entry++)
+        if (std::strncmp(*entry, "CORVANE_TRIAL_", 14) != 0)
+            variables.emplace_back(*entry);
+    variables.push_back(std::string(JobVariable) + "=" + job);
+    variables.push_back(std::string(ArgumentVariable) + "=" + argument);
+    variables.push_back(std::string(MemoryVariable) + "=" + std::to_string(memoryMB));
+    return variables;
+}
 
-    std::string message;
-    bool succeeded = false;
-    try {
-        succeeded = work(message);
-    } catch (const std::exception& failure) {
-        message = failure.what();
-    } catch (...) {
-        message = "unknown failure";
+// Starts /proc/self/exe as a trial with report as its descriptor 3 and its
+// standard output and error on /dev/null. The child's pid, or -1 with errno set.
+pid_t Spawn(const char* job, const std::string& argument, long memoryMB, int report)
+{
+    std::vector<std::string> variables = ChildEnvironment(job, argument, memoryMB);
+    std::vector<char*> envp;
+    for (std::string& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    char program[] = "corvane-trial";
+    char* argv[] = {program, nullptr};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, report, ReportFd);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    pid_t child = -1;
+    const int failure = posix_spawn(&child, "/proc/self/exe", &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failure != 0) {
+        errno = failure;
+        return -1;
     }
-    const char status = succeeded ? Succeeded : Failed;
-    WriteAll(report, &status, 1);
-    WriteAll(report, message.data(), message.size());
-    _exit(0);
+    return child;
 }
 
 }  // namespace
 
-bool TrialRun::Survives(const char* name, const Work& work, std::string& error, const TrialLimits& limits)
+bool TrialRun::IsTrialOf(const char* job, std::string& argument)
+{
+    const char* running = std::getenv(JobVariable);
+    const char* given = std::getenv(ArgumentVariable);
+    if (running == nullptr || given == nullptr || std::strcmp(running, job) != 0)
+        return false;
+    argument = given;
+
+    // A crash dies quietly (no core file, no sanitizer report), so the parent sees the signal.
+    for (int fatal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS, SIGTRAP})
+        std::signal(fatal, SIG_DFL);
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    std::set_new_handler(OutOfMemory);
+#ifndef CORVANE_TRIAL_SANITIZED
+    const char* memory = std::getenv(MemoryVariable);
+    const long addressSpace = StatmBytes("self", 0);
+    if (memory != nullptr && addressSpace > 0) {
+        const rlim_t limit = static_cast<rlim_t>(addressSpace + std::atol(memory) * Megabyte);
+        const rlimit space{limit, limit};
+        setrlimit(RLIMIT_AS, &space);
+    }
+#endif
+    return true;
+}
+
+void TrialRun::Finish(bool succeeded, const std::string& error)
+{
+    const char status = succeeded ? Succeeded : Failed;
+    WriteAll(ReportFd, &status, 1);
+    WriteAll(ReportFd, error.data(), error.size());
+    _exit(0);
+}
+
+bool TrialRun::Survives(const char* name, const char* job, const std::string& argument, std::string& error,
+                        const TrialLimits& limits)
 {
     const std::string who = name;
     int pipeEnds[2];
@@ -119,32 +166,27 @@ bool TrialRun::Survives(const char* name, const Work& work, std::string& error, 
         error = who + " could not be started apart (" + std::strerror(errno) + ")";
         return false;
     }
-    const long resident = StatmBytes("self", 1);
-    const long residentLimit = resident >= 0 ? resident + limits.memoryMB * Megabyte : 0;
-    long addressLimit = 0;
-#ifndef CORVANE_TRIAL_SANITIZED
-    const long addressSpace = StatmBytes("self", 0);
-    if (addressSpace > 0)
-        addressLimit = addressSpace + limits.memoryMB * Megabyte;
-#endif
-
-    std::fflush(nullptr);  // the child must not write out the parent's buffered output
-    const pid_t child = fork();
-    if (child < 0) {
-        error = who + " could not be started apart (" + std::strerror(errno) + ")";
-        close(pipeEnds[0]);
+    // NOTE: the write end must not already be descriptor 3: a dup2 onto itself
+    // would keep its close-on-exec flag and the child would lose it.
+    if (pipeEnds[1] == ReportFd) {
+        const int moved = fcntl(pipeEnds[1], F_DUPFD_CLOEXEC, ReportFd + 1);
         close(pipeEnds[1]);
+        pipeEnds[1] = moved;
+    }
+    const pid_t child = pipeEnds[1] < 0 ? -1 : Spawn(job, argument, limits.memoryMB, pipeEnds[1]);
+    const int spawnError = errno;
+    if (pipeEnds[1] >= 0)
+        close(pipeEnds[1]);
+    if (child < 0) {
+        close(pipeEnds[0]);
+        error = who + " could not be started apart (" + std::strerror(spawnError) + ")";
         return false;
     }
-    if (child == 0) {
-        close(pipeEnds[0]);
-        RunChild(work, pipeEnds[1], addressLimit);
-    }
-    close(pipeEnds[1]);
 
     enum class Ending { Finished, PastTime, PastMemory, Unwatched } ending = Ending::Finished;
     char procName[32];
     std::snprintf(procName, sizeof procName, "%d", static_cast<int>(child));
+    const long residentLimit = limits.memoryMB * Megabyte;
     const double deadline = Now() + limits.seconds;
     std::string report;
     for (;;) {
@@ -166,7 +208,7 @@ bool TrialRun::Survives(const char* name, const Work& work, std::string& error, 
             ending = Ending::PastTime;
             break;
         }
-        if (ready == 0 && residentLimit > 0 && StatmBytes(procName, 1) > residentLimit) {
+        if (ready == 0 && StatmBytes(procName, 1) > residentLimit) {
             ending = Ending::PastMemory;
             break;
         }
@@ -186,7 +228,7 @@ bool TrialRun::Survives(const char* name, const Work& work, std::string& error, 
         error = who + " ran past its memory limit of " + std::to_string(limits.memoryMB) + " MB";
         return false;
     case Ending::Unwatched:
-        error = who + " could not be watched (" + std::strerror(errno) + ")";
+        error = who + " could not be watched";
         return false;
     case Ending::Finished:
         break;
