@@ -16,7 +16,7 @@ struct TrialLimits {
 // that holds an X connection, a GL context, GLUT state and a large heap): a
 // job's source declares a function that runs before main, asks IsTrialOf
 // whether this process is a trial of its job, and if so does the work and
-// calls Finish. Nothing else of the program runs in the child.
+// calls Finish; main never runs in the child.
 class TrialRun {
 public:
     // Parent side. name is the work's subject in messages ("the importer").
