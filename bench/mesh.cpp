@@ -3,6 +3,7 @@
 #include "GlTestContext.h"
 #include "math/Matrix4f.h"
 #include "mesh/Mesh.h"
+#include "mesh/TrialRun.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,6 +48,24 @@ void BM_MeshLoadShip(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MeshLoadShip)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The fixed cost of a trial run (start the child, let it report, reap it),
+// with a job that does nothing, from a process with an OpenGL context.
+__attribute__((constructor)) void RunNothing()
+{
+    std::string unused;
+    if (TrialRun::IsTrialOf("nothing", unused))
+        TrialRun::Finish(true, "");
+}
+
+void BM_TrialRunNothing(benchmark::State& state)
+{
+    gltest::EnsureContext();
+    std::string error;
+    for (auto _ : state)
+        TrialRun::Survives("nothing", "nothing", "", error);
+}
+BENCHMARK(BM_TrialRunNothing)->Unit(benchmark::kMillisecond);
 
 void BM_MeshRenderShipSkinned(benchmark::State& state)
 {

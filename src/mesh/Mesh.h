@@ -51,8 +51,10 @@ public:
     // Imports fileName and builds every entry and material texture, printing
     // the loader's lines on standard output. True when the file imported and
     // every texture a material names loaded; a model with a missing texture
-    // is still drawable. A second Load releases everything of the first.
-    // Leaves no buffer bound to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
+    // is still drawable. A second Load releases everything of the first. A
+    // file that crashes, hangs or exhausts the importer loads nothing and is
+    // reported like any unreadable one (see SceneImport). Leaves no buffer
+    // bound to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
     bool Load(const std::string& fileName);
     // Deletes every diffuse texture and normal map (the slots become null).
     void Clear();

@@ -4,14 +4,16 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include <cstddef>
 #include <string>
 
-// Reads a model through Assimp with the game's post-processing. Assimp as
-// packaged keeps its internal consistency checks, which abort the whole
-// process on some malformed files (a Collada array shorter than its
-// accessor, for one); here such a check fails the import instead, like any
-// other unreadable file.
+// Reads a model through Assimp with the game's post-processing, so that no
+// file can take the process down with it. Assimp as packaged keeps its
+// internal consistency checks, which abort the whole process on some
+// malformed files (a Collada array shorter than its accessor, for one);
+// here such a check fails the import like any other unreadable file. Worse
+// files crash, hang or exhaust memory inside the importer itself: each file
+// is therefore imported first in a throwaway child process (TrialRun), and
+// here only when that import came back.
 class SceneImport {
 public:
     // Tangents, triangles, smooth normals where the file has none, v flipped;
@@ -19,11 +21,15 @@ public:
     static constexpr unsigned int Flags =
         aiProcess_CalcTangentSpace | aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_FlipUVs;
 
-    // The scene (owned by importer), or null with the reason in error.
+    // The scene (owned by importer), or null with the reason in error: the
+    // importer's own, or how the trial import ended (crashed, past its time
+    // or memory limit). The format follows the file's extension, then its content.
     static const aiScene* FromFile(Assimp::Importer& importer, const std::string& fileName, std::string& error);
-    // The same from bytes in memory; hint is the format's file extension.
-    static const aiScene* FromMemory(Assimp::Importer& importer, const void* data, std::size_t size,
-                                     const char* hint, std::string& error);
+
+    // NOTE: for the fuzzer only, which runs each input in a process of its
+    // own: false imports without the trial, so that a crash inside the
+    // importer shows as the crash it is. The game never turns the trial off.
+    static void SetTrialImport(bool enabled);
 };
 
 static_assert(SceneImport::Flags == 0x00800049, "import flags");

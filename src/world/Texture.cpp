@@ -16,7 +16,15 @@ bool Texture::Load()
         textureId = 0;
         return false;
     }
+    // NOTE: SOIL uploads its rows with whatever unpack alignment is set, but
+    // packs them tightly: at OpenGL's default of 4, an image whose rows are
+    // not a multiple of 4 bytes (one pixel wide and two channels, say) was
+    // read past its end by the driver. Packed rows, restored afterwards.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     textureId = SOIL_load_OGL_texture(fileName.c_str(), SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, SOIL_FLAG_MIPMAPS);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     if (textureId == 0)
         return false;
 

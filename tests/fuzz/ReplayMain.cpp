@@ -27,6 +27,8 @@ int Replay(const std::filesystem::path& path)
 
 int main(int argc, char** argv)
 {
+    if (LLVMFuzzerInitialize != nullptr)
+        LLVMFuzzerInitialize(&argc, &argv);
     int failures = 0, replayed = 0;
     for (int i = 1; i < argc; i++) {
         const std::filesystem::path arg = argv[i];

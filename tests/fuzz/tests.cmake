@@ -14,7 +14,7 @@ foreach(target IN LISTS CORVANE_FUZZ_TARGETS)
     continue()
   endif()
 
-  add_executable(replay_${target} "${source}" "${CORVANE_FUZZ_DIR}/ScratchFile.cpp" "${CORVANE_FUZZ_DIR}/ReplayMain.cpp")
+  add_executable(replay_${target} "${source}" "${CORVANE_FUZZ_DIR}/ScratchFile.cpp" "${CORVANE_FUZZ_DIR}/HiddenContext.cpp" "${CORVANE_FUZZ_DIR}/ReplayMain.cpp")
   target_include_directories(replay_${target} PRIVATE "${CORVANE_FUZZ_DIR}")
   target_link_libraries(replay_${target} PRIVATE corvane_core)
   # The seed corpus, plus the hand-made malformed files of that kind.
@@ -24,7 +24,7 @@ foreach(target IN LISTS CORVANE_FUZZ_TARGETS)
   set_tests_properties(fuzz_replay_${target} PROPERTIES LABELS "fuzz" TIMEOUT 900)
 
   if(CORVANE_FUZZ)
-    add_executable(fuzz_${target} "${source}" "${CORVANE_FUZZ_DIR}/ScratchFile.cpp")
+    add_executable(fuzz_${target} "${source}" "${CORVANE_FUZZ_DIR}/ScratchFile.cpp" "${CORVANE_FUZZ_DIR}/HiddenContext.cpp")
     target_include_directories(fuzz_${target} PRIVATE "${CORVANE_FUZZ_DIR}")
     target_link_libraries(fuzz_${target} PRIVATE corvane_core)
     target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)

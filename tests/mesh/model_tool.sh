@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks of the model tools, run by CTest under a virtual X server:
-#   model_tool.sh ship|garbage|assets BINARY_DIR SOURCE_DIR
+#   model_tool.sh ship|garbage|contained|assets BINARY_DIR SOURCE_DIR
 set -u
 case_name=$1 bin=$2 src=$3
 tmp=$(mktemp -d)
@@ -32,6 +32,22 @@ garbage)
     fi
   done
   "$bin/corvane-model" "$tmp/missing.obj" >/dev/null 2>&1 && fail "a missing model exited with success"
+  ;;
+contained)
+  # Files that crash Assimp itself: the tool reports each with the loader's
+  # line and its own sentence, and exits 1.
+  found=0
+  for model in "$src"/tests/data/malformed/models/importer-*; do
+    [ -f "$model" ] || continue
+    found=1
+    "$bin/corvane-model" "$model" --png "$tmp/x.png" >"$tmp/out" 2>"$tmp/err"
+    status=$?
+    [ $status -eq 1 ] || fail "corvane-model exited $status on $model"
+    grep -q "^Error parsing '$model': 'the importer crashed (signal [0-9]*, .*)'\$" "$tmp/out" \
+      || fail "no contained-crash line for $model: $(cat "$tmp/out")"
+    grep -q "could not read" "$tmp/err" || fail "no explanation for $model: $(cat "$tmp/err")"
+  done
+  [ $found -eq 1 ] || fail "no importer-* files in tests/data/malformed/models"
   ;;
 assets)
   # The generator writes the committed ship byte for byte.

@@ -116,3 +116,25 @@ TEST_F(TextureTest, EveryFormatSoilDecodesLoads)
 }
 
 }  // namespace
+
+// Rows of one grey byte each: SOIL packs them tightly, and the driver must
+// read them so (at its default alignment of 4 it read every fourth byte,
+// and on a tall image ran past the end of SOIL's pixels and crashed).
+TEST_F(TextureTest, NarrowRowsArriveIntactAndTheUnpackAlignmentIsKept)
+{
+    const std::string tga = dir.File("narrow.tga");
+    std::string bytes = {0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 8, 0, 8, 0x20};  // grey, 1x8, top row first
+    const std::string rows = {10, 20, 30, 40, 50, 60, 70, 80};
+    ASSERT_TRUE(gltest::WriteFile(tga, bytes + rows));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+
+    Texture texture(GL_TEXTURE_2D, tga);
+    ASSERT_TRUE(texture.Load());
+    EXPECT_EQ(8, GetInteger(GL_UNPACK_ALIGNMENT));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    std::string stored(8, '\0');
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_BYTE, stored.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    EXPECT_EQ(rows, stored);
+}
