@@ -1,14 +1,12 @@
 // Corvane: the window, the GLUT callbacks and the 10 ms game tick.
 #include "app/Game.h"
+#include "app/GlWindow.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
-#include <GL/glu.h>
 
 namespace {
 
-constexpr int WindowWidth = 800;
-constexpr int WindowHeight = 600;
 constexpr unsigned int TickMilliseconds = 10;
 
 // The one game, reached by every callback; never replaced or freed.
@@ -40,15 +38,7 @@ void mouse(int button, int state, int x, int y)
 
 void reshape(int w, int h)
 {
-    glViewport(0, 0, w, h);
-    // A minimised window has no height and so no aspect ratio: keep the projection.
-    if (h == 0)
-        return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(Game::FieldOfView, static_cast<double>(w) / static_cast<double>(h), Game::NearPlane,
-                   Game::FarPlane);
-    glMatrixMode(GL_MODELVIEW);
+    GlWindow::Reshape(w, h);
 }
 
 void passiveMotion(int x, int y)
@@ -73,19 +63,11 @@ void timer(int)
 
 int main(int argc, char** argv)
 {
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
-    glutInitWindowSize(WindowWidth, WindowHeight);
-    glutCreateWindow("Corvane");
-    glewInit();
+    // Lives as long as the program; glutMainLoop never returns.
+    static GlWindow window;
+    window.Open("Corvane", GlWindow::Width, GlWindow::Height, true, &argc, argv);
 
-    glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-
-    game = new Game(WindowWidth, WindowHeight);
+    game = new Game(GlWindow::Width, GlWindow::Height);
     game->Init();
     lastTime = 0.0f;
 

@@ -1,11 +1,9 @@
 #include "GlTestContext.h"
 
-#include <GL/freeglut.h>
-#include <GL/glu.h>
-#include <stb_image_write.h>
+#include "app/GlWindow.h"
 
-#include <dlfcn.h>
-#include <link.h>
+#include <GL/freeglut.h>
+#include <stb_image_write.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,56 +12,24 @@
 
 namespace gltest {
 
-namespace {
-int window = 0;
-void DisplayNothing() {}  // freeglut insists on a display callback
-
-// Keeps every library loaded so far (the OpenGL driver among them) mapped
-// until the process ends, so that leak reports name the library they come from.
-int PinLibrary(dl_phdr_info* info, size_t, void*)
-{
-    if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0')
-        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    return 0;
-}
-
-// Tears the window and context down at exit, so that leak checking sees only
-// what the code under test left behind, not the driver's live context.
-void DestroyContext()
-{
-    if (window != 0) {
-        glutDestroyWindow(window);
-        window = 0;
-        glutExit();
-    }
-}
-}
-
 void EnsureContext()
 {
-    if (window != 0) {
-        glutSetWindow(window);
+    // One window for the whole test binary, closed at exit so that leak
+    // checking sees only what the code under test left behind.
+    static GlWindow window;
+    if (window.GetId() != 0) {
+        glutSetWindow(window.GetId());
         return;
     }
-    if (std::getenv("DISPLAY") == nullptr) {
+    if (!GlWindow::HasDisplay()) {
         std::fprintf(stderr, "OpenGL tests need an X display (scripts/test starts one)\n");
         std::abort();
     }
-    int argc = 1;
-    char name[] = "corvane-test";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
-    glutInitWindowSize(WindowWidth, WindowHeight);
-    window = glutCreateWindow("corvane-test");
-    glutDisplayFunc(DisplayNothing);
-    std::atexit(DestroyContext);
-    glewInit();
-    dl_iterate_phdr(PinLibrary, nullptr);
+    window.Open("corvane-test", WindowWidth, WindowHeight, true);
     // Let the window reach its size before anything is read back.
     for (int i = 0; i < 3; i++)
         glutMainLoopEvent();
-    glutSetWindow(window);
+    glutSetWindow(window.GetId());
 }
 
 void ResetGameState()
@@ -73,17 +39,8 @@ void ResetGameState()
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     }
-    glViewport(0, 0, WindowWidth, WindowHeight);
-    glClearColor(1, 1, 1, 0);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, static_cast<double>(WindowWidth) / WindowHeight, 0.1, 10000);
-    glMatrixMode(GL_MODELVIEW);
+    GlWindow::SetStartingState();
+    GlWindow::Reshape(WindowWidth, WindowHeight);
     glLoadIdentity();
     glColor4f(1, 1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -4,6 +4,8 @@
 // display mode (RGBA, double, depth, multisample), GLEW initialised, created
 // on first use and kept for the whole test binary. No mock of OpenGL.
 
+#include "app/GlWindow.h"
+
 #include <GL/glew.h>
 
 #include <gtest/gtest.h>
@@ -14,14 +16,14 @@
 
 namespace gltest {
 
-constexpr int WindowWidth = 800;
-constexpr int WindowHeight = 600;
+constexpr int WindowWidth = GlWindow::Width;
+constexpr int WindowHeight = GlWindow::Height;
 
 // Creates the window and context on the first call; later calls only make it current.
 void EnsureContext();
 
-// The game's fixed start-up state plus the game's projection for an 800x600
-// window, an identity model-view, white colour, texture 0, and a cleared frame.
+// The game's starting state and projection for its window, plus an identity
+// model-view, white colour, texture 0, and a cleared frame.
 void ResetGameState();
 
 struct Rgba {

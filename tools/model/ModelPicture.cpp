@@ -1,5 +1,6 @@
 #include "ModelPicture.h"
 
+#include "app/GlWindow.h"
 #include "math/Matrix4f.h"
 #include "mesh/Mesh.h"
 
@@ -54,16 +55,13 @@ Sphere FrameOf(const std::vector<BoundingBox>& boxes)
     return {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2, radius};
 }
 
-// The game's state at the start of a frame, with a white clear colour.
+// The game's state at the start of a frame, on an opaque white background so
+// that the picture has no transparent pixels.
 void SetGameState(int width, int height)
 {
-    glViewport(0, 0, width, height);
+    GlWindow::SetStartingState();
     glClearColor(1, 1, 1, 1);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glViewport(0, 0, width, height);
     glColor4f(1, 1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -5,14 +5,11 @@
 // with the game's fixed-function state into a picture.
 #include "ModelPicture.h"
 
+#include "app/GlWindow.h"
 #include "mesh/Mesh.h"
 #include "world/Texture.h"
 
 #include <GL/glew.h>
-#include <GL/freeglut.h>
-
-#include <dlfcn.h>
-#include <link.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -22,8 +19,8 @@
 
 namespace {
 
-constexpr int PictureWidth = 800;   // the game's window size
-constexpr int PictureHeight = 600;
+constexpr int PictureWidth = GlWindow::Width;
+constexpr int PictureHeight = GlWindow::Height;
 
 const char* Usage =
     "usage: corvane-model FILE [--png OUT.png] [--view game|front|top|side] [--animation I --time T]\n";
@@ -156,15 +153,6 @@ void PrintSummary(const Mesh& mesh)
     std::fflush(stdout);
 }
 
-// Keeps every library loaded so far (the OpenGL driver among them) mapped
-// until the process ends, so that leak reports name the library they come from.
-int PinLibrary(dl_phdr_info* info, size_t, void*)
-{
-    if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0')
-        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    return 0;
-}
-
 // Everything after the context exists; the Mesh is gone when this returns.
 int Inspect(const Options& options)
 {
@@ -205,24 +193,10 @@ int main(int argc, char** argv)
 
     // Mesh builds OpenGL buffers, so a context comes first, from a window
     // that is never shown.
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display)
+    if (!GlWindow::HasDisplay())
         return Fail("no X display to create an OpenGL context on (set DISPLAY, e.g. run under Xvfb)");
-    int glutArgc = 1;
-    char name[] = "corvane-model";
-    char* glutArgv[] = {name, nullptr};
-    glutInit(&glutArgc, glutArgv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
-    glutInitWindowSize(PictureWidth, PictureHeight);
-    const int window = glutCreateWindow("corvane-model");
-    glutHideWindow();
-    dl_iterate_phdr(PinLibrary, nullptr);
-    int status = 0;
-    if (glewInit() != GLEW_OK || !glGenBuffers || !glMapBuffer)
-        status = Fail("OpenGL buffer objects are not available on this display");
-    else
-        status = Inspect(options);
-    glutDestroyWindow(window);
-    glutExit();
-    return status;
+    GlWindow window;
+    if (!window.Open("corvane-model", PictureWidth, PictureHeight, false) || !glGenBuffers || !glMapBuffer)
+        return Fail("OpenGL buffer objects are not available on this display");
+    return Inspect(options);
 }

@@ -8,14 +8,11 @@
 #include "ReplayScript.h"
 
 #include "app/Game.h"
+#include "app/GlWindow.h"
 #include "math/MathUtils.h"
 
 #include <GL/glew.h>
-#include <GL/freeglut.h>
-#include <GL/glu.h>
 
-#include <dlfcn.h>
-#include <link.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,8 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int WindowWidth = 800;  // the game's window
-constexpr int WindowHeight = 600;
+constexpr int WindowWidth = GlWindow::Width;
+constexpr int WindowHeight = GlWindow::Height;
 
 const char* Usage = "usage: corvane-replay SCRIPT OUTDIR [--assets DIR]\n";
 
@@ -134,33 +131,6 @@ bool PrepareOutDir(const std::string& path, std::string& error)
     return true;
 }
 
-void DisplayNothing() {}  // frames are drawn by the player, not by GLUT
-
-// Keeps every library loaded so far (the OpenGL driver among them) mapped
-// until the process ends, so that leak reports name the library they come from.
-int PinLibrary(dl_phdr_info* info, size_t, void*)
-{
-    if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0')
-        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    return 0;
-}
-
-// The fixed start-up state and the projection, as the game's window sets them.
-void SetWindowState()
-{
-    glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glViewport(0, 0, WindowWidth, WindowHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(Game::FieldOfView, static_cast<double>(WindowWidth) / WindowHeight, Game::NearPlane,
-                   Game::FarPlane);
-    glMatrixMode(GL_MODELVIEW);
-}
-
 // Everything after the context exists: the game from the assets folder, then
 // the script's second pass. The Game is gone when this returns.
 int Play(const Options& options)
@@ -215,30 +185,10 @@ int main(int argc, char** argv)
     options.scriptPath = fs::absolute(options.script, code).string();
     options.outDir = fs::absolute(options.outDir, code).string();
 
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display)
+    if (!GlWindow::HasDisplay())
         return Fail(NoOpenGl, "no X display to create an OpenGL context on (set DISPLAY, e.g. run under Xvfb)");
-    int glutArgc = 1;
-    char name[] = "corvane-replay";
-    char* glutArgv[] = {name, nullptr};
-    glutInit(&glutArgc, glutArgv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
-    glutInitWindowSize(WindowWidth, WindowHeight);
-    const int window = glutCreateWindow("corvane-replay");
-    // The hide takes effect in GLUT's event processing, which needs a display
-    // callback; nothing else ever runs that processing.
-    glutDisplayFunc(DisplayNothing);
-    glutHideWindow();
-    glutMainLoopEvent();
-    dl_iterate_phdr(PinLibrary, nullptr);
-    int status = 0;
-    if (glewInit() != GLEW_OK || !glGenBuffers || !glMapBuffer) {
-        status = Fail(NoOpenGl, "OpenGL buffer objects are not available on this display");
-    } else {
-        SetWindowState();
-        status = Play(options);
-    }
-    glutDestroyWindow(window);
-    glutExit();
-    return status;
+    GlWindow window;
+    if (!window.Open("corvane-replay", WindowWidth, WindowHeight, false) || !glGenBuffers || !glMapBuffer)
+        return Fail(NoOpenGl, "OpenGL buffer objects are not available on this display");
+    return Play(options);
 }
