@@ -5,6 +5,8 @@
 #include "mesh/Mesh.h"
 #include "mesh/TrialRun.h"
 
+#include <assimp/scene.h>
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>

@@ -5,12 +5,18 @@
 #include "SceneImport.h"
 #include "world/Texture.h"
 
+#include <GL/glew.h>
+#include <assimp/Importer.hpp>
 #include <assimp/material.h>
+#include <assimp/scene.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <type_traits>
+
+static_assert(std::is_same<GLuint, unsigned int>::value, "entries hold OpenGL buffer names as unsigned int");
 
 namespace {
 
@@ -95,7 +101,7 @@ Mesh::MeshEntry::MeshEntry(MeshEntry&& other) noexcept
     other.indexBuffer = 0;
 }
 
-Mesh::Mesh() : scene(nullptr)
+Mesh::Mesh() : scene(nullptr), importer(std::make_unique<Assimp::Importer>())
 {
     ResetAnimationState();
 }
@@ -125,11 +131,11 @@ bool Mesh::Load(const std::string& fileName)
     normalMaps.clear();
     entries.clear();
     scene = nullptr;
-    importer.FreeScene();
+    importer->FreeScene();
     ResetAnimationState();
 
     std::string error;
-    scene = SceneImport::FromFile(importer, fileName, error);
+    scene = SceneImport::FromFile(*importer, fileName, error);
     if (!scene) {
         PrintLine("Error parsing '%s': '%s'\n", fileName.c_str(), error.c_str());
         return false;

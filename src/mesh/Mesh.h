@@ -5,14 +5,20 @@
 #include "math/Matrix4f.h"
 #include "math/Vector3f.h"
 
-#include <GL/glew.h>
-#include <assimp/Importer.hpp>
-#include <assimp/scene.h>
+#include <assimp/matrix4x4.h>
+#include <assimp/quaternion.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class Texture;
+struct aiMesh;
+struct aiNode;
+struct aiScene;
+namespace Assimp {
+class Importer;
+}
 
 // A model imported through Assimp: one vertex and one index buffer per
 // sub-mesh, a diffuse texture and a normal map per material, drawn through
@@ -33,8 +39,8 @@ public:
         MeshEntry& operator=(const MeshEntry&) = delete;
         MeshEntry& operator=(MeshEntry&&) = delete;
 
-        GLuint vertexBuffer;          // Vertex records, one per imported vertex; 0 = none
-        GLuint indexBuffer;           // 32-bit indices, three per triangle; 0 = none
+        unsigned int vertexBuffer;    // OpenGL buffer of Vertex records, one per imported vertex; 0 = none
+        unsigned int indexBuffer;     // OpenGL buffer of 32-bit indices, three per triangle; 0 = none
         unsigned int numIndices;      // count in indexBuffer
         unsigned int materialIndex;   // into textures / normalMaps; 0xFFFFFFFF in a new entry
         const aiMesh* sourceMesh;     // the imported mesh inside scene, not owned
@@ -56,13 +62,6 @@ public:
     // reported like any unreadable one (see SceneImport). Leaves no buffer
     // bound to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
     bool Load(const std::string& fileName);
-    // Deletes every diffuse texture and normal map (the slots become null).
-    void Clear();
-    bool BuildFromScene(const aiScene* pScene, const std::string& fileName);
-    void BuildEntry(unsigned int index, const aiMesh* mesh);
-    // Diffuse images by their path as stored; normal maps (height type)
-    // beside the model file. True when every named texture loaded.
-    bool LoadMaterials(const aiScene* pScene, const std::string& fileName);
     // The scene's animation count; 0 without a scene.
     unsigned int GetNumAnimations() const;
 
@@ -77,12 +76,8 @@ public:
     // than the OpenGL matrix stack allows, matrices are saved on the heap.
     // Puts the caller's buffer bindings back.
     void RenderNode(const aiScene* pScene, const aiNode* node, aiMatrix4x4 parentTransform);
-    // Rewrites every entry's vertex buffer from the bones under the current
-    // node transforms. An entry whose buffer cannot be mapped is skipped.
-    void SkinEntries();
     // Euler angles (x, y, z) in degrees; a zero quaternion gives (0, 0, 0).
     static Vector3f QuaternionToEuler(aiQuaternion rotation);
-    static Vector3f MatrixToEuler(Matrix4f m);
     // Copies of the entries' boxes, in entry order.
     std::vector<BoundingBox> GetBoundingBoxes() const;
     // Draws every entry flat (no hierarchy) through generic attributes 0-3:
@@ -116,10 +111,24 @@ public:
     float GetEvaluatedTime() const { return evaluatedTime; }
 
 private:
+    // Loading steps (Mesh.cpp).
+    // Deletes every diffuse texture and normal map (the slots become null).
+    void Clear();
+    bool BuildFromScene(const aiScene* pScene, const std::string& fileName);
+    void BuildEntry(unsigned int index, const aiMesh* mesh);
+    // Diffuse images by their path as stored; normal maps (height type)
+    // beside the model file. True when every named texture loaded.
+    bool LoadMaterials(const aiScene* pScene, const std::string& fileName);
     void ResetAnimationState();
 
+    // Skinning steps (MeshDraw.cpp).
+    // Rewrites every entry's vertex buffer from the bones under the current
+    // node transforms. An entry whose buffer cannot be mapped is skipped.
+    void SkinEntries();
+    static Vector3f MatrixToEuler(Matrix4f m);
+
     const aiScene* scene;            // owned by importer; null until a Load succeeds
-    Assimp::Importer importer;       // owns scene
+    std::unique_ptr<Assimp::Importer> importer;  // owns scene
     float animationTime;             // ticks last accepted by SetAnimationTime (NaN at first)
     float evaluatedTime;             // ticks of the last EvaluateAnimation (NaN at first)
     unsigned int currentAnimation;   // index SetAnimationTime evaluates (0 at first)

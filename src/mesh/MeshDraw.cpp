@@ -5,6 +5,8 @@
 #include "math/MathUtils.h"
 #include "world/Texture.h"
 
+#include <GL/glew.h>
+
 #include <array>
 #include <cstdint>
 

@@ -4,6 +4,8 @@
 #include "GlTestContext.h"
 #include "mesh/Mesh.h"
 
+#include <assimp/scene.h>
+
 #include <cmath>
 
 using gltest::GlTest;

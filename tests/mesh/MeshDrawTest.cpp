@@ -6,6 +6,7 @@
 #include "mesh/Mesh.h"
 
 #include <GL/glu.h>
+#include <assimp/scene.h>
 
 #include <cstring>
 

@@ -6,6 +6,7 @@
 #include "mesh/Mesh.h"
 #include "world/Texture.h"
 
+#include <assimp/scene.h>
 #include <sys/stat.h>
 
 using gltest::GlTest;

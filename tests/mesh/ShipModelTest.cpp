@@ -8,6 +8,7 @@
 #include "world/Texture.h"
 
 #include <GL/glu.h>
+#include <assimp/scene.h>
 
 #include <set>
 #include <string>

@@ -10,6 +10,7 @@
 #include "world/Texture.h"
 
 #include <GL/glew.h>
+#include <assimp/scene.h>
 
 #include <cerrno>
 #include <cstdio>
