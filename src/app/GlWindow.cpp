@@ -63,6 +63,19 @@ bool GlWindow::Open(const char* title, int width, int height, bool shown, int* a
     return ready;
 }
 
+bool GlWindow::OpenHidden(const char* title, std::string& error)
+{
+    if (!HasDisplay()) {
+        error = "no X display to create an OpenGL context on (set DISPLAY, e.g. run under Xvfb)";
+        return false;
+    }
+    if (!Open(title, Width, Height, false) || !glGenBuffers || !glMapBuffer) {
+        error = "OpenGL buffer objects are not available on this display";
+        return false;
+    }
+    return true;
+}
+
 void GlWindow::Close()
 {
     // GLUT may have ended itself already: closing the game's window ends the program.

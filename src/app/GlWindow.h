@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The game's window and OpenGL context, set up one way for the game, its
 // tests, its tools and its fuzz targets: a GLUT window with the game's display
 // mode (RGBA, double buffered, depth, multisampled), GLEW initialised, and the
@@ -24,6 +26,10 @@ public:
     // GLEW cannot start; the window is open all the same until Close. Once
     // per program.
     bool Open(const char* title, int width, int height, bool shown, int* argc = nullptr, char** argv = nullptr);
+    // For the tools: a never-shown window of the game's size, with the buffer
+    // objects the game's models need. False with a sentence saying why when
+    // there is no display or no buffer objects.
+    bool OpenHidden(const char* title, std::string& error);
     // Destroys the window and ends GLUT, so leak checks see only our code;
     // nothing when no window is open.
     void Close();

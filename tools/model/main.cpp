@@ -9,7 +9,6 @@
 #include "mesh/Mesh.h"
 #include "world/Texture.h"
 
-#include <GL/glew.h>
 #include <assimp/scene.h>
 
 #include <cerrno>
@@ -194,10 +193,8 @@ int main(int argc, char** argv)
 
     // Mesh builds OpenGL buffers, so a context comes first, from a window
     // that is never shown.
-    if (!GlWindow::HasDisplay())
-        return Fail("no X display to create an OpenGL context on (set DISPLAY, e.g. run under Xvfb)");
     GlWindow window;
-    if (!window.Open("corvane-model", PictureWidth, PictureHeight, false) || !glGenBuffers || !glMapBuffer)
-        return Fail("OpenGL buffer objects are not available on this display");
+    if (!window.OpenHidden("corvane-model", error))
+        return Fail(error);
     return Inspect(options);
 }

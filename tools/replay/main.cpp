@@ -11,7 +11,6 @@
 #include "app/GlWindow.h"
 #include "math/MathUtils.h"
 
-#include <GL/glew.h>
 
 #include <unistd.h>
 
@@ -185,10 +184,8 @@ int main(int argc, char** argv)
     options.scriptPath = fs::absolute(options.script, code).string();
     options.outDir = fs::absolute(options.outDir, code).string();
 
-    if (!GlWindow::HasDisplay())
-        return Fail(NoOpenGl, "no X display to create an OpenGL context on (set DISPLAY, e.g. run under Xvfb)");
     GlWindow window;
-    if (!window.Open("corvane-replay", WindowWidth, WindowHeight, false) || !glGenBuffers || !glMapBuffer)
-        return Fail(NoOpenGl, "OpenGL buffer objects are not available on this display");
+    if (!window.OpenHidden("corvane-replay", error))
+        return Fail(NoOpenGl, error);
     return Play(options);
 }
