@@ -9,6 +9,9 @@ class Texture;
 // after it. Owns its six textures.
 class Skybox {
 public:
+    // The six faces, in Init's order.
+    enum Face { Up, Down, Out, In, Left, Right, FaceCount };
+
     Skybox();   // no textures, size 0
     ~Skybox();  // Release()
     Skybox(const Skybox&) = delete;
@@ -31,11 +34,8 @@ public:
     void Release();  // deletes the six textures; safe to call twice
 
 private:
-    Texture* upTexture;     // plane y = +size
-    Texture* downTexture;   // plane y = -size
-    Texture* rightTexture;  // plane x = +size
-    Texture* leftTexture;   // plane x = -size
-    Texture* inTexture;     // plane z = +size
-    Texture* outTexture;    // plane z = -size
-    float size;             // half the cube's edge, world units
+    // Owned, indexed by Face; planes y = +size (Up), y = -size (Down),
+    // z = -size (Out), z = +size (In), x = -size (Left), x = +size (Right).
+    Texture* textures[FaceCount];
+    float size;  // half the cube's edge, world units
 };
