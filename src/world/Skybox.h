@@ -9,8 +9,16 @@ class Texture;
 // after it. Owns its six textures.
 class Skybox {
 public:
-    // The six faces, in Init's order.
-    enum Face { Up, Down, Out, In, Left, Right, FaceCount };
+    // The six faces, in Init's order, and the plane each lies in.
+    enum Face {
+        Up,     // y = +size
+        Down,   // y = -size
+        Out,    // z = -size
+        In,     // z = +size
+        Left,   // x = -size
+        Right,  // x = +size
+        FaceCount
+    };
 
     Skybox();   // no textures, size 0
     ~Skybox();  // Release()
@@ -34,8 +42,6 @@ public:
     void Release();  // deletes the six textures; safe to call twice
 
 private:
-    // Owned, indexed by Face; planes y = +size (Up), y = -size (Down),
-    // z = -size (Out), z = +size (In), x = -size (Left), x = +size (Right).
-    Texture* textures[FaceCount];
+    Texture* textures[FaceCount];  // owned, indexed by Face; null before Init
     float size;  // half the cube's edge, world units
 };
