@@ -13,7 +13,6 @@ namespace {
 
 const Vector3f ShipStart(0.0f, 0.0f, 20.0f);
 const Vector3f ShipStartDirection(0.0f, 0.0f, 1.0f);
-constexpr float ShipSpeed = 1.0f;
 
 constexpr float SkyboxSize = 30.0f;
 constexpr float TargetTop = -35.0f;  // 5 above the terrain's highest point, the towers' tops

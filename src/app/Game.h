@@ -29,6 +29,7 @@ public:
 
     static constexpr float EyeDistance = 30.0f;  // ship to eye, along the view direction
     static constexpr float ViewDrop = 5.0f;      // the view is shifted down by this in eye space
+    static constexpr float ShipSpeed = 1.0f;     // world units per unit of dt while thrusting
     static constexpr double MillisecondsPerDtUnit = 10.0;  // dt counts hundredths of a second
 
     // The dt of a tick from the window's elapsed times (milliseconds) at the

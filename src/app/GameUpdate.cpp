@@ -96,8 +96,9 @@ bool Game::IsOutOfPlay(const Bullet& bullet, Vector3f shipPosition) const
                              bullet.GetBoundingBox().GetMin().y > targetBox.GetMax().y;
     if (!aboveTarget)
         return false;
-    // It flies at 4 and the ship at 1, so once beyond ReleaseDistance it only
+    // It flies faster than the ship, so once beyond ReleaseDistance it only
     // recedes further: never on screen again.
+    static_assert(Bullet::BulletSpeed > ShipSpeed, "releasing far bullets needs bullets faster than the ship");
     return Distance(bullet.GetPosition(), shipPosition) > ReleaseDistance;
 }
 

@@ -23,6 +23,29 @@ Texture* LoadFace(const std::string& fileName)
     return texture;
 }
 
+// One corner of a face: texture coordinates, then the signs of size for
+// x, y and z.
+struct Corner {
+    float s, t;
+    float x, y, z;
+};
+
+struct FaceQuad {
+    Skybox::Face face;
+    Corner corners[4];
+};
+
+// The cube in drawing order. Seen from inside, s grows left to right and t
+// bottom to top on the side faces.
+const FaceQuad Cube[Skybox::FaceCount] = {
+    {Skybox::Up, {{1, 1, -1, 1, -1}, {0, 1, 1, 1, -1}, {0, 0, 1, 1, 1}, {1, 0, -1, 1, 1}}},
+    {Skybox::Down, {{1, 1, 1, -1, -1}, {0, 1, -1, -1, -1}, {0, 0, -1, -1, 1}, {1, 0, 1, -1, 1}}},
+    {Skybox::Out, {{0, 0, -1, -1, -1}, {1, 0, 1, -1, -1}, {1, 1, 1, 1, -1}, {0, 1, -1, 1, -1}}},
+    {Skybox::In, {{0, 0, 1, -1, 1}, {1, 0, -1, -1, 1}, {1, 1, -1, 1, 1}, {0, 1, 1, 1, 1}}},
+    {Skybox::Right, {{1, 0, 1, -1, 1}, {1, 1, 1, 1, 1}, {0, 1, 1, 1, -1}, {0, 0, 1, -1, -1}}},
+    {Skybox::Left, {{1, 0, -1, -1, -1}, {1, 1, -1, 1, -1}, {0, 1, -1, 1, 1}, {0, 0, -1, -1, 1}}},
+};
+
 // Before Init there is no texture: the face is drawn untextured.
 void BindFace(Texture* texture)
 {
@@ -32,22 +55,9 @@ void BindFace(Texture* texture)
         glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-void DeleteFace(Texture*& texture)
-{
-    delete texture;
-    texture = nullptr;
-}
-
 }  // namespace
 
-Skybox::Skybox()
-    : upTexture(nullptr),
-      downTexture(nullptr),
-      rightTexture(nullptr),
-      leftTexture(nullptr),
-      inTexture(nullptr),
-      outTexture(nullptr),
-      size(0.0f)
+Skybox::Skybox() : textures(), size(0.0f)
 {
 }
 
@@ -65,12 +75,9 @@ bool Skybox::Init(std::string up, std::string down, std::string out, std::string
                   std::string right)
 {
     Release();  // a second Init replaces the faces instead of leaking them
-    upTexture = LoadFace(up);
-    downTexture = LoadFace(down);
-    outTexture = LoadFace(out);
-    inTexture = LoadFace(in);
-    leftTexture = LoadFace(left);
-    rightTexture = LoadFace(right);
+    const std::string* fileNames[FaceCount] = {&up, &down, &out, &in, &left, &right};
+    for (int face = 0; face < FaceCount; face++)
+        textures[face] = LoadFace(*fileNames[face]);
     return true;
 }
 
@@ -83,55 +90,15 @@ void Skybox::Draw(float x, float y, float z)
     glPushAttrib(GL_LIGHTING_BIT | GL_FOG_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
 
-    // Each face: (s, t) then the vertex, four times. Seen from inside, s grows
-    // left to right and t bottom to top on the side faces.
-    BindFace(upTexture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(1, 1); glVertex3f(-s, s, -s);
-    glTexCoord2f(0, 1); glVertex3f(s, s, -s);
-    glTexCoord2f(0, 0); glVertex3f(s, s, s);
-    glTexCoord2f(1, 0); glVertex3f(-s, s, s);
-    glEnd();
-
-    BindFace(downTexture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(1, 1); glVertex3f(s, -s, -s);
-    glTexCoord2f(0, 1); glVertex3f(-s, -s, -s);
-    glTexCoord2f(0, 0); glVertex3f(-s, -s, s);
-    glTexCoord2f(1, 0); glVertex3f(s, -s, s);
-    glEnd();
-
-    BindFace(outTexture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex3f(-s, -s, -s);
-    glTexCoord2f(1, 0); glVertex3f(s, -s, -s);
-    glTexCoord2f(1, 1); glVertex3f(s, s, -s);
-    glTexCoord2f(0, 1); glVertex3f(-s, s, -s);
-    glEnd();
-
-    BindFace(inTexture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex3f(s, -s, s);
-    glTexCoord2f(1, 0); glVertex3f(-s, -s, s);
-    glTexCoord2f(1, 1); glVertex3f(-s, s, s);
-    glTexCoord2f(0, 1); glVertex3f(s, s, s);
-    glEnd();
-
-    BindFace(rightTexture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(1, 0); glVertex3f(s, -s, s);
-    glTexCoord2f(1, 1); glVertex3f(s, s, s);
-    glTexCoord2f(0, 1); glVertex3f(s, s, -s);
-    glTexCoord2f(0, 0); glVertex3f(s, -s, -s);
-    glEnd();
-
-    BindFace(leftTexture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(1, 0); glVertex3f(-s, -s, -s);
-    glTexCoord2f(1, 1); glVertex3f(-s, s, -s);
-    glTexCoord2f(0, 1); glVertex3f(-s, s, s);
-    glTexCoord2f(0, 0); glVertex3f(-s, -s, s);
-    glEnd();
+    for (const FaceQuad& quad : Cube) {
+        BindFace(textures[quad.face]);
+        glBegin(GL_QUADS);
+        for (const Corner& c : quad.corners) {
+            glTexCoord2f(c.s, c.t);
+            glVertex3f(c.x * s, c.y * s, c.z * s);
+        }
+        glEnd();
+    }
 
     glPopAttrib();
     glPopMatrix();
@@ -139,10 +106,8 @@ void Skybox::Draw(float x, float y, float z)
 
 void Skybox::Release()
 {
-    DeleteFace(upTexture);
-    DeleteFace(downTexture);
-    DeleteFace(rightTexture);
-    DeleteFace(leftTexture);
-    DeleteFace(inTexture);
-    DeleteFace(outTexture);
+    for (Texture*& texture : textures) {
+        delete texture;
+        texture = nullptr;
+    }
 }

@@ -9,6 +9,17 @@ class Texture;
 // after it. Owns its six textures.
 class Skybox {
 public:
+    // The six faces, in Init's order, and the plane each lies in.
+    enum Face {
+        Up,     // y = +size
+        Down,   // y = -size
+        Out,    // z = -size
+        In,     // z = +size
+        Left,   // x = -size
+        Right,  // x = +size
+        FaceCount
+    };
+
     Skybox();   // no textures, size 0
     ~Skybox();  // Release()
     Skybox(const Skybox&) = delete;
@@ -31,11 +42,6 @@ public:
     void Release();  // deletes the six textures; safe to call twice
 
 private:
-    Texture* upTexture;     // plane y = +size
-    Texture* downTexture;   // plane y = -size
-    Texture* rightTexture;  // plane x = +size
-    Texture* leftTexture;   // plane x = -size
-    Texture* inTexture;     // plane z = +size
-    Texture* outTexture;    // plane z = -size
-    float size;             // half the cube's edge, world units
+    Texture* textures[FaceCount];  // owned, indexed by Face; null before Init
+    float size;  // half the cube's edge, world units
 };

@@ -12,6 +12,9 @@
 namespace {
 
 constexpr float MaxHeight = -80.0f;
+// A sample's height is sample / HeightScale: the 256 sample values span a
+// quarter of MaxHeight, brighter samples lower.
+constexpr float HeightScale = 256.0f / (MaxHeight / 4.0f);
 constexpr float TextureRepeats = 8.0f;  // the ground image tiles this often each way
 const char* const GroundFileName = "ground.png";
 
@@ -82,7 +85,7 @@ void SetPointers(GLenum type, std::uintptr_t base)  // type: V's element type
 }  // namespace
 
 Terrain::Terrain()
-    : maxHeight(MaxHeight), heightScale(256.0f / (MaxHeight / 4.0f)), groundTexture(nullptr), heights(),
+    : maxHeight(MaxHeight), heightScale(HeightScale), groundTexture(nullptr), heights(),
       vertexBuffer(0), indexBuffer(0), baseVertex(false), halfFloats(false)
 {
 }
@@ -109,7 +112,7 @@ bool Terrain::ReadHeights(const char* fileName, unsigned char* samples)
 void Terrain::Init(const char* fileName)
 {
     maxHeight = MaxHeight;
-    heightScale = 256.0f / (maxHeight / 4.0f);
+    heightScale = HeightScale;
     delete groundTexture;
     groundTexture = nullptr;
 

@@ -3,50 +3,20 @@
 // Small model files written by the mesh tests: Collada scenes with joints,
 // skin weights and animations, and Wavefront OBJ text.
 
+#include "ColladaWriter.h"
+
 #include <string>
-#include <vector>
 
 namespace meshtest {
 
-typedef std::vector<float> Matrix;  // 16 floats, row-major as Collada writes them
+typedef ColladaWriter::Matrix Matrix;
+typedef ColladaWriter::Scene ColladaScene;
+
 Matrix Identity();
 Matrix Translation(float x, float y, float z);
 Matrix RotationY(float degrees);
 
-struct Joint {
-    std::string name;
-    int parent;      // index of the parent joint, -1 for the skeleton root
-    Matrix pose;     // node transform
-};
-
-struct Weight {
-    int joint;
-    float weight;
-};
-
-struct Animation {
-    std::string id;
-    std::string target;         // node name; its matrix is animated
-    std::vector<float> times;   // seconds
-    std::vector<Matrix> poses;
-};
-
-struct Clip {
-    std::string name;
-    std::vector<std::string> animations;
-};
-
-struct ColladaScene {
-    std::vector<float> positions;           // x y z per vertex
-    std::vector<unsigned int> triangles;    // three vertex indices each
-    Matrix meshNode = Identity();           // transform of the node holding the mesh
-    std::string diffuseImage;               // empty: material without texture
-    std::vector<Joint> joints;              // empty: no skin
-    std::vector<std::vector<Weight>> weights;  // per vertex, when joints are given
-    std::vector<Animation> animations;
-    std::vector<Clip> clips;
-};
-
+// The scene's file, with every number as the float it was given.
 std::string Collada(const ColladaScene& scene);
 
 // A chain of levels nested nodes, each translated by step along x, the

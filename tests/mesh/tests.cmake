@@ -5,3 +5,6 @@ foreach(check IN ITEMS ship garbage contained assets)
     COMMAND bash "${CMAKE_CURRENT_SOURCE_DIR}/mesh/model_tool.sh" ${check} "${PROJECT_BINARY_DIR}" "${PROJECT_SOURCE_DIR}")
   set_tests_properties(mesh_tool_${check} PROPERTIES LABELS mesh TIMEOUT 300)
 endforeach()
+
+# The mesh tests write their Collada files with the asset generator's writer.
+target_link_libraries(test_mesh PRIVATE corvane_collada)

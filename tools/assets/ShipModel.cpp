@@ -7,11 +7,11 @@
 // camera) and model -z to world +y (up).
 #include "ShipModel.h"
 
+#include "ColladaWriter.h"
 #include "ImageFiles.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -300,35 +300,8 @@ Colour PaintPixel(int x, int y)
 
 // Collada text ------------------------------------------------------------
 
-std::string Number(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", std::fabs(value) < 5e-7 ? 0.0 : value);
-    return text;
-}
-
-std::string Floats(const std::vector<double>& values)
-{
-    std::string text;
-    for (size_t i = 0; i < values.size(); i++)
-        text += (i ? " " : "") + Number(values[i]);
-    return text;
-}
-
-std::string FloatSource(const std::string& id, const std::vector<double>& values, int stride, const std::string& params)
-{
-    const size_t count = values.size() / stride;
-    return "      <source id=\"" + id + "\">\n        <float_array id=\"" + id + "-array\" count=\"" +
-           std::to_string(values.size()) + "\">" + Floats(values) + "</float_array>\n" +
-           "        <technique_common><accessor source=\"#" + id + "-array\" count=\"" + std::to_string(count) +
-           "\" stride=\"" + std::to_string(stride) + "\">" + params + "</accessor></technique_common>\n      </source>\n";
-}
-
-// Row-major 4x4 matrices, as Collada writes them.
-typedef std::vector<double> Matrix;
-Matrix Translation(Vec3 t) { return {1, 0, 0, t.x, 0, 1, 0, t.y, 0, 0, 1, t.z, 0, 0, 0, 1}; }
 // Translation to t, then a turn by angle (radians) about model +y, the nose axis.
-Matrix JointPose(Vec3 t, double angle)
+ColladaWriter::Matrix JointPose(Vec3 t, double angle)
 {
     const double c = std::cos(angle), s = std::sin(angle);
     return {c, 0, s, t.x, 0, 1, 0, t.y, -s, 0, c, t.z, 0, 0, 0, 1};
@@ -341,122 +314,47 @@ constexpr int BeatKeys = sizeof(BeatTimes) / sizeof(BeatTimes[0]);
 
 std::string Collada(const ShipBuilder& ship)
 {
-    std::vector<double> positions, normals, uvs, weights;
-    std::string vcount, v;
+    ColladaWriter::Scene scene;
+    scene.name = "Ship";
+    scene.authoringTool = "corvane-assets";
+    scene.diffuseImage = ImageFile;
     for (const ShipVertex& vertex : ship.vertices) {
         const Vec3 p = ToModel(vertex.position), n = ToModel(Normalized(vertex.normal));
-        positions.insert(positions.end(), {p.x, p.y, p.z});
-        normals.insert(normals.end(), {n.x, n.y, n.z});
-        uvs.insert(uvs.end(), {vertex.u / ImageSize, 1 - vertex.v / ImageSize});  // v runs up the image
+        scene.positions.insert(scene.positions.end(), {p.x, p.y, p.z});
+        scene.normals.insert(scene.normals.end(), {n.x, n.y, n.z});
+        scene.uvs.insert(scene.uvs.end(), {vertex.u / ImageSize, 1 - vertex.v / ImageSize});  // v runs up the image
         if (vertex.bone != Body && vertex.weight > 0) {
-            vcount += vertex.weight < 1 ? "2 " : "1 ";
-            if (vertex.weight < 1) {
-                v += "0 " + std::to_string(weights.size()) + " ";
-                weights.push_back(1 - vertex.weight);
-            }
-            v += std::to_string(vertex.bone) + " " + std::to_string(weights.size()) + " ";
-            weights.push_back(vertex.weight);
+            std::vector<ColladaWriter::Weight> weights;
+            if (vertex.weight < 1)
+                weights.push_back({Body, 1 - vertex.weight});
+            weights.push_back({vertex.bone, vertex.weight});
+            scene.weights.push_back(weights);
         } else {
-            vcount += "1 ";
-            v += "0 " + std::to_string(weights.size()) + " ";
-            weights.push_back(1);
+            scene.weights.push_back({{Body, 1}});
         }
     }
-    std::string indices;
-    for (unsigned int index : ship.triangles)
-        indices += std::to_string(index) + " ";
+    scene.triangles = ship.triangles;
 
-    std::vector<double> inverseBind = Translation({0, 0, 0});
-    Vec3 jointModel[2];
+    scene.joints.push_back({BoneNames[Body], -1, ColladaWriter::Identity()});
     for (int w = 0; w < 2; w++) {
-        jointModel[w] = ToModel(WingJoint[w]);
-        const Matrix inverse = Translation(jointModel[w] * -1);
-        inverseBind.insert(inverseBind.end(), inverse.begin(), inverse.end());
-    }
+        const Vec3 joint = ToModel(WingJoint[w]);
+        const Bone bone = w == 0 ? WingL : WingR;
+        scene.joints.push_back({BoneNames[bone], Body, ColladaWriter::Translation(joint.x, joint.y, joint.z),
+                                ColladaWriter::Translation(-joint.x, -joint.y, -joint.z)});
 
-    const std::string xyz = "<param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/><param name=\"Z\" type=\"float\"/>";
-    std::string text =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-        "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
-        "  <asset>\n    <contributor><authoring_tool>corvane-assets</authoring_tool></contributor>\n"
-        "    <unit name=\"meter\" meter=\"1\"/>\n    <up_axis>Y_UP</up_axis>\n  </asset>\n"
-        "  <library_images>\n    <image id=\"ShipImage\" name=\"ShipImage\"><init_from>" + std::string(ImageFile) +
-        "</init_from></image>\n  </library_images>\n"
-        "  <library_effects>\n    <effect id=\"ShipEffect\">\n      <profile_COMMON>\n"
-        "        <newparam sid=\"ShipSurface\"><surface type=\"2D\"><init_from>ShipImage</init_from></surface></newparam>\n"
-        "        <newparam sid=\"ShipSampler\"><sampler2D><source>ShipSurface</source></sampler2D></newparam>\n"
-        "        <technique sid=\"common\"><lambert><diffuse><texture texture=\"ShipSampler\" texcoord=\"UVMap\"/></diffuse></lambert></technique>\n"
-        "      </profile_COMMON>\n    </effect>\n  </library_effects>\n"
-        "  <library_materials>\n    <material id=\"ShipMaterial\" name=\"ShipMaterial\"><instance_effect url=\"#ShipEffect\"/></material>\n"
-        "  </library_materials>\n"
-        "  <library_geometries>\n    <geometry id=\"ShipGeometry\" name=\"Ship\">\n      <mesh>\n" +
-        FloatSource("ShipPositions", positions, 3, xyz) + FloatSource("ShipNormals", normals, 3, xyz) +
-        FloatSource("ShipUVs", uvs, 2, "<param name=\"S\" type=\"float\"/><param name=\"T\" type=\"float\"/>") +
-        "      <vertices id=\"ShipVertices\"><input semantic=\"POSITION\" source=\"#ShipPositions\"/></vertices>\n"
-        "      <triangles material=\"ShipMaterialSymbol\" count=\"" + std::to_string(ship.triangles.size() / 3) + "\">\n"
-        "        <input semantic=\"VERTEX\" source=\"#ShipVertices\" offset=\"0\"/>\n"
-        "        <input semantic=\"NORMAL\" source=\"#ShipNormals\" offset=\"0\"/>\n"
-        "        <input semantic=\"TEXCOORD\" source=\"#ShipUVs\" offset=\"0\" set=\"0\"/>\n"
-        "        <p>" + indices + "</p>\n      </triangles>\n      </mesh>\n    </geometry>\n  </library_geometries>\n"
-        "  <library_controllers>\n    <controller id=\"ShipSkin\" name=\"ShipSkin\">\n      <skin source=\"#ShipGeometry\">\n"
-        "      <bind_shape_matrix>" + Floats(Translation({0, 0, 0})) + "</bind_shape_matrix>\n"
-        "      <source id=\"ShipJoints\"><Name_array id=\"ShipJoints-array\" count=\"3\">Body WingL WingR</Name_array>"
-        "<technique_common><accessor source=\"#ShipJoints-array\" count=\"3\" stride=\"1\"><param name=\"JOINT\" type=\"name\"/></accessor></technique_common></source>\n" +
-        FloatSource("ShipBindPoses", inverseBind, 16, "<param name=\"TRANSFORM\" type=\"float4x4\"/>") +
-        FloatSource("ShipWeights", weights, 1, "<param name=\"WEIGHT\" type=\"float\"/>") +
-        "      <joints><input semantic=\"JOINT\" source=\"#ShipJoints\"/><input semantic=\"INV_BIND_MATRIX\" source=\"#ShipBindPoses\"/></joints>\n"
-        "      <vertex_weights count=\"" + std::to_string(ship.vertices.size()) + "\">\n"
-        "        <input semantic=\"JOINT\" source=\"#ShipJoints\" offset=\"0\"/><input semantic=\"WEIGHT\" source=\"#ShipWeights\" offset=\"1\"/>\n"
-        "        <vcount>" + vcount + "</vcount>\n        <v>" + v + "</v>\n      </vertex_weights>\n"
-        "      </skin>\n    </controller>\n  </library_controllers>\n"
-        "  <library_animations>\n";
-
-    for (int w = 0; w < 2; w++) {
-        const std::string joint = BoneNames[w == 0 ? WingL : WingR];
-        std::vector<double> times(BeatTimes, BeatTimes + BeatKeys), poses;
+        ColladaWriter::Animation beat;
+        beat.id = std::string(BoneNames[bone]) + "Beat";
+        beat.target = BoneNames[bone];
+        beat.sourceId = BoneNames[bone];
+        beat.times.assign(BeatTimes, BeatTimes + BeatKeys);
         for (int k = 0; k < BeatKeys; k++) {
             // Both tips rise together: the right wing turns the other way.
             const double angle = (w == 0 ? 1 : -1) * BeatAngles[k] * Pi / 180;
-            const Matrix pose = JointPose(jointModel[w], angle);
-            poses.insert(poses.end(), pose.begin(), pose.end());
+            beat.poses.push_back(JointPose(joint, angle));
         }
-        std::string interpolation;
-        for (int k = 0; k < BeatKeys; k++)
-            interpolation += std::string(k ? " " : "") + "LINEAR";
-        text += "    <animation id=\"" + joint + "Beat\">\n" +
-                FloatSource(joint + "Times", times, 1, "<param name=\"TIME\" type=\"float\"/>") +
-                FloatSource(joint + "Poses", poses, 16, "<param name=\"TRANSFORM\" type=\"float4x4\"/>") +
-                "      <source id=\"" + joint + "Interpolation\"><Name_array id=\"" + joint + "Interpolation-array\" count=\"" +
-                std::to_string(BeatKeys) + "\">" + interpolation + "</Name_array><technique_common><accessor source=\"#" + joint +
-                "Interpolation-array\" count=\"" + std::to_string(BeatKeys) +
-                "\" stride=\"1\"><param name=\"INTERPOLATION\" type=\"name\"/></accessor></technique_common></source>\n"
-                "      <sampler id=\"" + joint + "Sampler\"><input semantic=\"INPUT\" source=\"#" + joint + "Times\"/>"
-                "<input semantic=\"OUTPUT\" source=\"#" + joint + "Poses\"/><input semantic=\"INTERPOLATION\" source=\"#" + joint +
-                "Interpolation\"/></sampler>\n"
-                "      <channel source=\"#" + joint + "Sampler\" target=\"" + joint + "/transform\"/>\n    </animation>\n";
+        scene.animations.push_back(beat);
     }
-
-    text += "  </library_animations>\n"
-            "  <library_visual_scenes>\n    <visual_scene id=\"Scene\" name=\"Scene\">\n"
-            "      <node id=\"Armature\" name=\"Armature\" type=\"NODE\">\n"
-            "        <matrix sid=\"transform\">" + Floats(Translation({0, 0, 0})) + "</matrix>\n"
-            "        <node id=\"Body\" name=\"Body\" sid=\"Body\" type=\"JOINT\">\n"
-            "          <matrix sid=\"transform\">" + Floats(Translation({0, 0, 0})) + "</matrix>\n";
-    for (int w = 0; w < 2; w++) {
-        const std::string joint = BoneNames[w == 0 ? WingL : WingR];
-        text += "          <node id=\"" + joint + "\" name=\"" + joint + "\" sid=\"" + joint + "\" type=\"JOINT\">"
-                "<matrix sid=\"transform\">" + Floats(Translation(jointModel[w])) + "</matrix></node>\n";
-    }
-    text += "        </node>\n      </node>\n"
-            "      <node id=\"ShipMesh\" name=\"ShipMesh\" type=\"NODE\">\n"
-            "        <matrix sid=\"transform\">" + Floats(Translation({0, 0, 0})) + "</matrix>\n"
-            "        <instance_controller url=\"#ShipSkin\"><skeleton>#Body</skeleton><bind_material><technique_common>"
-            "<instance_material symbol=\"ShipMaterialSymbol\" target=\"#ShipMaterial\">"
-            "<bind_vertex_input semantic=\"UVMap\" input_semantic=\"TEXCOORD\" input_set=\"0\"/></instance_material>"
-            "</technique_common></bind_material></instance_controller>\n      </node>\n"
-            "    </visual_scene>\n  </library_visual_scenes>\n"
-            "  <scene><instance_visual_scene url=\"#Scene\"/></scene>\n</COLLADA>\n";
-    return text;
+    return ColladaWriter(6).Write(scene);  // six digits: far finer than the model's detail
 }
 
 }  // namespace
