@@ -183,14 +183,19 @@ bool IsHdr(const unsigned char* bytes, std::size_t size)
     return size >= n && std::memcmp(bytes, HdrSignature, n) == 0;
 }
 
-// The next header line from p (without its newline); false at the end of
-// the file or for an implausibly long line.
+// The next header line from p, as the decoder sees it: a C string, so it
+// ends at its newline or at a NUL byte before that (a line that starts with
+// one reads as empty and ends the header). False at the end of the file or
+// for an implausibly long line.
 bool ReadHdrLine(const unsigned char* bytes, std::size_t size, std::size_t& p, std::string& line)
 {
     const unsigned char* newline = static_cast<const unsigned char*>(std::memchr(bytes + p, '\n', size - p));
     if (newline == nullptr || static_cast<std::size_t>(newline - (bytes + p)) > MaxHdrLine)
         return false;
-    line.assign(reinterpret_cast<const char*>(bytes + p), static_cast<std::size_t>(newline - (bytes + p)));
+    const std::size_t length = static_cast<std::size_t>(newline - (bytes + p));
+    const void* nul = std::memchr(bytes + p, '\0', length);
+    line.assign(reinterpret_cast<const char*>(bytes + p),
+                nul == nullptr ? length : static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - (bytes + p)));
     p = static_cast<std::size_t>(newline - bytes) + 1;
     return true;
 }
@@ -198,8 +203,11 @@ bool ReadHdrLine(const unsigned char* bytes, std::size_t size, std::size_t& p, s
 // Follows SOIL's decoder through the header and every scanline: true when
 // the sides lie in 1..maxSide and all pixel data is present, with every run
 // length in 1..what is left of its scanline. SOIL writes past its scanline
-// for a longer run, loops forever on a run of 0, and reads a null image when
-// decoding fails after the header.
+// for a longer run and loops forever on a run of 0. When its decoding fails
+// it still converts the missing image, with the sides of a header it read or,
+// if the header itself failed, whatever its caller's uninitialised sides hold
+// (an impossible allocation, or a read through a null pointer): so only
+// headers it reads exactly as this walk does may pass.
 bool IsSafeHdr(const unsigned char* bytes, std::size_t size, int maxSide)
 {
     std::size_t p = 0;
