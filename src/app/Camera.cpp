@@ -18,8 +18,8 @@ Camera::Camera(int windowWidth, int windowHeight, Vector3f position, Vector3f ta
     angleH = static_cast<float>(std::atan2(z, std::sqrt(x * x + y * y)) * 180.0 / Pi);
     angleV = static_cast<float>(std::atan2(x, y) * 180.0 / Pi);
 
-    lastMouseX = windowWidth / 2;
-    lastMouseY = windowHeight / 2;
+    lastMouseX = this->windowWidth / 2;
+    lastMouseY = this->windowHeight / 2;
     // The only place the pointer is moved: mouse-look never re-centres it.
     glutWarpPointer(lastMouseX, lastMouseY);
 }
