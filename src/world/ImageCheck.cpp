@@ -335,6 +335,8 @@ bool ImageCheck::IsLoadable(const std::string& fileName)
         return false;
     if (width < 1 || height < 1 || width > MaxSide || height > MaxSide)
         return false;
+    if (static_cast<long long>(width) * height > static_cast<long long>(MaxPixelsPerFileByte) * length)
+        return false;
     unsigned char* pixels = stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 0);
     if (pixels == nullptr)
         return false;

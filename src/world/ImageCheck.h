@@ -14,8 +14,15 @@ class ImageCheck {
 public:
     static constexpr int MaxSide = 16384;                  // largest texture side handed on
     static constexpr long MaxFileBytes = 256L * 1024 * 1024;  // larger files are refused unread
+    // No format handed on packs more than about 8,300 pixels into a byte (a
+    // one-colour, 1-bit PNG). A header that claims more pixels than this per
+    // byte of file belongs to a file cut short beyond use, whose decoding
+    // would only fill memory with blank pixels: a few bytes could claim a
+    // gigabyte.
+    static constexpr long MaxPixelsPerFileByte = 16384;
 
-    // True when the file decodes completely and its sides lie in 1..MaxSide.
+    // True when the file decodes completely, its sides lie in 1..MaxSide and
+    // it claims no more than MaxPixelsPerFileByte pixels per byte.
     static bool IsLoadable(const std::string& fileName);
 
     // True unless the bytes are a JPEG that a decoder would read past its
