@@ -1,4 +1,5 @@
 // Corvane: the window, the GLUT callbacks and the 10 ms game tick.
+#include "app/DataDirectory.h"
 #include "app/Game.h"
 #include "app/GlWindow.h"
 
@@ -67,6 +68,9 @@ int main(int argc, char** argv)
     static GlWindow window;
     window.Open("Corvane", GlWindow::Width, GlWindow::Height, true, &argc, argv);
 
+    // An installed game reads its assets from its data folder; from the build
+    // tree it reads the working directory.
+    DataDirectory::Enter();
     game = new Game(GlWindow::Width, GlWindow::Height);
     game->Init();
     lastTime = 0.0f;

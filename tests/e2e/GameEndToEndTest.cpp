@@ -36,6 +36,17 @@ const std::string SourceDir = CORVANE_SOURCE_DIR;
 const std::string BinaryDir = CORVANE_BINARY_DIR;
 const std::string ShotDir = BinaryDir + "/e2e";
 
+// The game under test and the folder it starts in: the build's corvane in
+// this checkout's assets/, unless the install tests name an installed game
+// and a folder of no relation to it.
+std::string FromEnvironment(const char* name, const std::string& otherwise)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0' ? value : otherwise;
+}
+std::string GameProgram() { return FromEnvironment("CORVANE_E2E_GAME", BinaryDir + "/corvane"); }
+std::string GameFolder() { return FromEnvironment("CORVANE_E2E_WORKDIR", SourceDir + "/assets"); }
+
 // Runs a shell command, returns its standard output (stderr discarded).
 std::string Run(const std::string& command)
 {
@@ -150,6 +161,18 @@ Stats Measure(const Image& image, Region region)
     return s;
 }
 
+// Pixels of a region that pass a colour test.
+int CountPixels(const Image& image, Region region, bool (*test)(const unsigned char*))
+{
+    const int x0 = static_cast<int>(region.x0 * image.width), x1 = static_cast<int>(region.x1 * image.width);
+    const int y0 = static_cast<int>(region.y0 * image.height), y1 = static_cast<int>(region.y1 * image.height);
+    int count = 0;
+    for (int y = y0; y < y1; y++)
+        for (int x = x0; x < x1; x++)
+            count += test(image.At(x, y));
+    return count;
+}
+
 // Mean absolute difference per channel of two captures over a region.
 double Difference(const Image& a, const Image& b, Region region)
 {
@@ -239,12 +262,27 @@ const Region Top{0, 0, 1, 0.25};
 const Region Bottom{0, 0.8, 1, 1};
 const Region ShipArea{0.4, 0.5, 0.6, 0.7};  // just below the centre
 const Region AheadOfShip{0.42, 0.45, 0.58, 0.72};  // from the ship up to the centre, where a shot recedes
+const Region ShipWithWings{0.3, 0.6, 0.7, 0.8};  // the ship from behind at the start, wing tip to wing tip
+
+// Sky in the upper part, terrain in the lower: blue above, and the two far apart.
+bool SkyAboveTerrain(const Image& image)
+{
+    const Stats top = Measure(image, Top), bottom = Measure(image, Bottom);
+    return top.b > top.r && std::abs(top.b - bottom.b) + std::abs(top.r - bottom.r) > 20;
+}
+
+// The red stripes of the ship's texture (wing tips, fin tops), as drawn:
+// nothing else in the start view, sky or ground, is this red.
+bool IsShipRed(const unsigned char* p)
+{
+    return p[0] > 150 && p[1] < 90 && p[2] < 90;
+}
 
 class GameSession {
 public:
     ~GameSession() { Stop(); }
 
-    bool Start(std::string& why, const std::string& workDir = SourceDir + "/assets")
+    bool Start(std::string& why, const std::string& workDir = GameFolder())
     {
         std::filesystem::create_directories(ShotDir);
         // A private X server; -displayfd tells which display it took.
@@ -269,9 +307,9 @@ public:
         setenv("DISPLAY", display.c_str(), 1);
 
         stdoutPath = ShotDir + "/stdout-" + std::to_string(getpid()) + ".txt";
-        game = Spawn({BinaryDir + "/corvane"}, workDir, stdoutPath);
+        game = Spawn({GameProgram()}, workDir, stdoutPath);
         if (game <= 0) {
-            why = "build/corvane did not start";
+            why = GameProgram() + " did not start";
             return false;
         }
         const auto deadline = Clock::now() + std::chrono::seconds(60);
@@ -427,10 +465,8 @@ TEST(GameEndToEnd, PlayedThroughTheXServer)
 
     // The start: sky above, terrain below, the ship just below the centre.
     Image start;
-    ASSERT_TRUE(session.WaitFor("01-start", [](const Image& image) {
-        const Stats top = Measure(image, Top), bottom = Measure(image, Bottom);
-        return top.b > top.r && std::abs(top.b - bottom.b) + std::abs(top.r - bottom.r) > 20;
-    }, start)) << "condition not met: sky in the upper part and terrain in the lower part at the start";
+    ASSERT_TRUE(session.WaitFor("01-start", SkyAboveTerrain, start))
+        << "condition not met: sky in the upper part and terrain in the lower part at the start";
     start = session.Settled("01-start");
 
     // Left click: a bullet in flight, a white sphere ahead of the ship that
@@ -541,6 +577,26 @@ TEST(GameEndToEnd, PlayedThroughTheXServer)
     EXPECT_FALSE(WIFSIGNALED(status) && (WTERMSIG(status) == SIGSEGV || WTERMSIG(status) == SIGABRT ||
                                          WTERMSIG(status) == SIGBUS || WTERMSIG(status) == SIGFPE))
         << "the game crashed with signal " << WTERMSIG(status);
+}
+
+// The first view a player gets, and the loader's lines: sky above, terrain
+// below, the textured ship just below the centre. The install tests run this
+// on an installed game started from an unrelated folder.
+TEST(GameEndToEnd, StartsWithSkyTerrainAndShip)
+{
+    GameSession session;
+    std::string why;
+    ASSERT_TRUE(session.Start(why)) << why;
+
+    Image start;
+    EXPECT_TRUE(session.WaitFor("30-start", [](const Image& image) {
+        return SkyAboveTerrain(image) && CountPixels(image, ShipWithWings, IsShipRed) >= 60;
+    }, start)) << "condition not met: sky above, terrain below and the ship's red stripes just below the centre";
+    // Still running some frames later.
+    session.Settled("31-start-settled", 10);
+    EXPECT_TRUE(session.Running()) << "the game ended at the start";
+    const std::string out = session.Stdout();
+    EXPECT_TRUE(IsShipLoaderOutput(out)) << "standard output was:\n" << out;
 }
 
 // Started in an empty folder the game still opens its window, reports the

@@ -22,6 +22,7 @@ using worldtest::AssetPath;
 const char* const OurAssets[] = {
     "heightmap.raw",   "ground.png",       "tower.tga",         "Skybox/up.png",    "Skybox/down.png",
     "Skybox/out.png",  "Skybox/in.png",    "Skybox/left.png",   "Skybox/right.png",
+    "icons/hicolor/48x48/apps/corvane.png", "icons/hicolor/256x256/apps/corvane.png",
 };
 
 struct Image {

@@ -28,6 +28,15 @@ void RgbImage::Set(int x, int y, double r, double g, double b)
     p[2] = ToByte(b);
 }
 
+void RgbaImage::Set(int x, int y, double r, double g, double b, double a)
+{
+    std::uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
+    p[0] = ToByte(r);
+    p[1] = ToByte(g);
+    p[2] = ToByte(b);
+    p[3] = ToByte(a);
+}
+
 bool MakeFolder(const std::string& path, std::string& error)
 {
     struct stat info;
@@ -47,6 +56,15 @@ bool MakeFolder(const std::string& path, std::string& error)
 bool WritePng(const std::string& path, const RgbImage& image, std::string& error)
 {
     if (!stbi_write_png(path.c_str(), image.width, image.height, 3, image.pixels.data(), image.width * 3)) {
+        error = "Could not write the PNG image '" + path + "'.";
+        return false;
+    }
+    return true;
+}
+
+bool WritePng(const std::string& path, const RgbaImage& image, std::string& error)
+{
+    if (!stbi_write_png(path.c_str(), image.width, image.height, 4, image.pixels.data(), image.width * 4)) {
         error = "Could not write the PNG image '" + path + "'.";
         return false;
     }

@@ -1,8 +1,11 @@
 // corvane-assets OUTDIR: writes the game's generated assets into OUTDIR:
 // heightmap.raw, ground.png, Skybox/{up,down,out,in,left,right}.png,
-// tower.tga and the ship model. The same build always writes the same bytes.
+// tower.tga and the ship model, which the game reads, and the desktop icon in
+// icons/, which an installation puts in the icon theme. The same build always
+// writes the same bytes.
 #include "GroundImage.h"
 #include "Heightmap.h"
+#include "IconImage.h"
 #include "ImageFiles.h"
 #include "ShipModel.h"
 #include "SkyImages.h"
@@ -14,14 +17,15 @@ int main(int argc, char** argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: corvane-assets OUTDIR\n"
-                             "Writes the game's heightmap, images and ship model into OUTDIR.\n");
+                             "Writes the game's heightmap, images and ship model, and its icon, into OUTDIR.\n");
         return 2;
     }
     const std::string outDir = argv[1];
     std::string error;
     const bool written = MakeFolder(outDir, error) && WriteHeightmap(outDir, error) &&
                          WriteGroundImage(outDir, error) && WriteSkyImages(outDir, error) &&
-                         WriteTowerImage(outDir, error) && WriteShipModel(outDir, error);
+                         WriteTowerImage(outDir, error) && WriteShipModel(outDir, error) &&
+                         WriteIconImages(outDir, error);
     if (!written) {
         std::fprintf(stderr, "corvane-assets: %s\n", error.c_str());
         return 1;

@@ -7,6 +7,7 @@
 #include "ReplayPlayer.h"
 #include "ReplayScript.h"
 
+#include "app/DataDirectory.h"
 #include "app/Game.h"
 #include "app/GlWindow.h"
 #include "math/MathUtils.h"
@@ -31,11 +32,19 @@ constexpr int WindowHeight = GlWindow::Height;
 
 const char* Usage = "usage: corvane-replay SCRIPT OUTDIR [--assets DIR]\n";
 
+// Installed, the tool plays the installed game's assets; from the build tree,
+// this checkout's.
+std::string DefaultAssets()
+{
+    const std::string installed = DataDirectory::Find();
+    return installed.empty() ? CORVANE_DEFAULT_ASSETS : installed;
+}
+
 struct Options {
     std::string script;      // as given, for messages
     std::string scriptPath;  // absolute, for reading after the working directory changes
     std::string outDir;
-    std::string assets = CORVANE_DEFAULT_ASSETS;
+    std::string assets = DefaultAssets();
 };
 
 // Bad arguments, script, assets or output folder.

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Checks of the installation, run by CTest under a virtual X server:
+#   installation.sh moved|package BINARY_DIR SOURCE_DIR E2E_TEST
+# The game is played through the end-to-end test binary (E2E_TEST), pointed
+# at the installed program.
+set -u
+case_name=$1 bin=$2 src=$3 e2e=$4
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Installs the build under prefix, staged in root: whatever the rules write,
+# even to an absolute path, lands in root.
+install_staged() {
+  local root=$1 prefix=$2
+  DESTDIR="$root" cmake --install "$bin" --prefix "$prefix" >"$tmp/install.log" 2>&1 \
+    || fail "cmake --install failed: $(tail -5 "$tmp/install.log")"
+}
+
+case $case_name in
+moved)
+  install_staged "$tmp/root" /corvane
+  [ "$(ls -A "$tmp/root")" = corvane ] || fail "the install wrote outside its prefix: $(ls -A "$tmp/root")"
+  mv "$tmp/root/corvane" "$tmp/moved"
+  mkdir "$tmp/elsewhere"
+  # Started from a folder with nothing of the game's, the moved game finds
+  # its data beside itself.
+  CORVANE_E2E_GAME="$tmp/moved/bin/corvane" CORVANE_E2E_WORKDIR="$tmp/elsewhere" \
+    "$e2e" --gtest_filter=GameEndToEnd.StartsWithSkyTerrainAndShip \
+    || fail "the moved installation did not start with its sky, terrain and ship"
+  # Without its data it runs on, as with any missing file.
+  rm -rf "$tmp/moved/share/corvane"
+  CORVANE_E2E_GAME="$tmp/moved/bin/corvane" "$e2e" --gtest_filter=GameEndToEnd.RunsWithEveryAssetMissing \
+    || fail "the installation without its data folder did not run on"
+  ;;
+package)
+  cpack -G DEB --config "$bin/CPackConfig.cmake" -B "$tmp/package" >"$tmp/cpack.log" 2>&1 \
+    || fail "cpack failed: $(tail -20 "$tmp/cpack.log")"
+  debs=("$tmp"/package/*.deb)
+  [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "not one package: $(ls "$tmp/package")"
+  deb=${debs[0]}
+  field() { dpkg-deb --field "$deb" "$1"; }
+
+  # Named and versioned from the project, described in a line and a paragraph.
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$bin/CMakeCache.txt")
+  arch=$(dpkg --print-architecture)
+  [ "$(basename "$deb")" = "corvane_${version}_${arch}.deb" ] || fail "package file $(basename "$deb")"
+  [ "$(field Package) $(field Version) $(field Architecture)" = "corvane $version $arch" ] \
+    || fail "control: $(field Package) $(field Version) $(field Architecture)"
+  [ "$(field Description | wc -l)" -ge 4 ] || fail "no long description: $(field Description)"
+
+  # Exactly what the install rules install, under /usr, but with the
+  # programs in /usr/games, Debian's place for a game's.
+  install_staged "$tmp/root" /usr
+  (cd "$tmp/root" && find . ! -type d | sed 's|^\./||; s|^usr/bin/|usr/games/|' | sort) >"$tmp/installed"
+  dpkg-deb --contents "$deb" | awk '$6 !~ /\/$/ {sub(/^\.\//, "", $6); print $6}' | sort >"$tmp/packaged"
+  diff "$tmp/installed" "$tmp/packaged" >"$tmp/diff" || fail "package and install differ: $(head -20 "$tmp/diff")"
+
+  # Its data and icons are the committed assets, not something of the build.
+  dpkg-deb -x "$deb" "$tmp/x"
+  diff -r --exclude=icons "$src/assets" "$tmp/x/usr/share/corvane" >"$tmp/diff" \
+    || fail "the data folder is not assets/: $(head -5 "$tmp/diff")"
+  diff -r "$src/assets/icons" "$tmp/x/usr/share/icons" >"$tmp/diff" \
+    || fail "the icons are not assets/icons/: $(head -5 "$tmp/diff")"
+
+  # The desktop entry is valid and starts a program, and shows an icon, of the package.
+  entry="$tmp/x/usr/share/applications/corvane.desktop"
+  desktop-file-validate "$entry" >"$tmp/validate" 2>&1 || fail "desktop entry: $(cat "$tmp/validate")"
+  [ ! -s "$tmp/validate" ] || fail "desktop entry: $(cat "$tmp/validate")"
+  exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  [ -x "$tmp/x/usr/games/$exec" ] || fail "Exec=$exec is not a program of the package"
+  ls "$tmp/x/usr/share/icons/hicolor"/*/apps/"$icon.png" >/dev/null 2>&1 || fail "Icon=$icon is not in the package"
+
+  # Depends names the Debian package of every library a program links.
+  depends=", $(field Depends | sed 's/ *([^)]*)//g; s/ *| */, /g'),"
+  for program in "$tmp/x/usr/games"/*; do
+    libraries=$(ldd "$program") || fail "ldd $program"
+    for needed in $(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}'); do
+      path=$(awk -v lib="$needed" '$1 == lib {print $3}' <<<"$libraries")
+      [ -n "$path" ] || fail "$(basename "$program") needs $needed, which is not found"
+      # Merged /usr: a library may be known to dpkg with or without /usr.
+      owner=$({ dpkg -S "$path" || dpkg -S "${path#/usr}" || dpkg -S "/usr$path"; } 2>/dev/null | head -1 | cut -d: -f1)
+      [ -n "$owner" ] || fail "no package owns $path"
+      case $depends in
+        *", $owner,"*) ;;
+        *) fail "Depends lacks $owner, which holds $needed for $(basename "$program"): $(field Depends)" ;;
+      esac
+    done
+  done
+  ;;
+*)
+  fail "unknown case $case_name"
+  ;;
+esac
+echo "ok: $case_name"
