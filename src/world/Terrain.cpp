@@ -3,6 +3,7 @@
 #include "Texture.h"
 #include "math/HalfFloat.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,14 +19,26 @@ constexpr float HeightScale = 256.0f / (MaxHeight / 4.0f);
 constexpr float TextureRepeats = 8.0f;  // the ground image tiles this often each way
 const char* const GroundFileName = "ground.png";
 
+// The index run of the strips of a chunk of rows, relative to the chunk's
+// first row: strip s draws, for c = 0..1023, s * 1024 + c then
+// (s + 1) * 1024 + c, and the strips of a chunk are joined by two repeated
+// indices (the last of a strip, the first of the next) into triangles of no
+// area, which draw nothing. The first VerticesPerStrip indices are one
+// strip's own. RunStrips strips keep every index below 0xFFFF, which some
+// contexts reserve for restarting strips.
+constexpr int RunStrips = 62;
+constexpr int RunLength(int strips)
+{
+    return strips * Terrain::VerticesPerStrip + (strips - 1) * 2;
+}
+
 // Per strip: its index count, where its indices start in the index buffer
-// and the vertex its index 0 stands for; and the one index run every strip
-// shares, relative to the strip's first row.
+// and the vertex its index 0 stands for; and the index run.
 struct StripRanges {
     GLsizei count[Terrain::StripCount];
-    const void* sharedIndices[Terrain::StripCount];  // all strips reuse one index run
+    const void* sharedIndices[Terrain::StripCount];  // all strips reuse the run's first strip
     GLint baseVertex[Terrain::StripCount];
-    GLushort indices[Terrain::VerticesPerStrip];     // for c = 0..1023: c, then 1024 + c
+    GLushort indices[RunLength(RunStrips)];
 
     StripRanges()
     {
@@ -34,9 +47,18 @@ struct StripRanges {
             sharedIndices[r] = nullptr;
             baseVertex[r] = r * Terrain::Size;
         }
-        for (int c = 0; c < Terrain::Size; c++) {
-            indices[2 * c] = static_cast<GLushort>(c);
-            indices[2 * c + 1] = static_cast<GLushort>(Terrain::Size + c);
+        int i = 0;
+        for (int strip = 0; strip < RunStrips; strip++) {
+            const int top = strip * Terrain::Size, bottom = top + Terrain::Size;
+            if (strip > 0) {
+                indices[i] = indices[i - 1];
+                i++;
+                indices[i++] = static_cast<GLushort>(top);
+            }
+            for (int c = 0; c < Terrain::Size; c++) {
+                indices[i++] = static_cast<GLushort>(top + c);
+                indices[i++] = static_cast<GLushort>(bottom + c);
+            }
         }
     }
 };
@@ -200,8 +222,8 @@ void Terrain::BuildBuffers()
     else
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), staging.data(), GL_STATIC_DRAW);
 
-    // One strip's indices serve every strip: offset by base vertices, or by
-    // pointing the arrays at the strip's first row.
+    // One index run serves every strip: offset by base vertices, or by
+    // pointing the arrays at the first row of each chunk of strips.
     glGenBuffers(1, &indexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof strips.indices, strips.indices, GL_STATIC_DRAW);
@@ -265,11 +287,12 @@ void Terrain::Draw()
             glMultiDrawElementsBaseVertex(GL_TRIANGLE_STRIP, strips.count, GL_UNSIGNED_SHORT, strips.sharedIndices,
                                           StripCount, strips.baseVertex);
         } else {
-            // Each strip's arrays start at its first row.
+            // Each chunk's arrays start at its first row: one draw per chunk.
             const void* indices = buffers ? nullptr : strips.indices;
-            for (int r = 0; r < StripCount; r++) {
+            for (int r = 0; r < StripCount; r += RunStrips) {
                 pointAt(first + static_cast<std::uintptr_t>(r) * Size * stride);
-                glDrawElements(GL_TRIANGLE_STRIP, VerticesPerStrip, GL_UNSIGNED_SHORT, indices);
+                glDrawElements(GL_TRIANGLE_STRIP, RunLength(std::min(RunStrips, StripCount - r)), GL_UNSIGNED_SHORT,
+                               indices);
             }
         }
     glPopClientAttrib();

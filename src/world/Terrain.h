@@ -14,12 +14,13 @@ class Texture;
 // texture coordinates (c / 1024 * 8, r / 1024 * 8).
 //
 // Init builds the grid once into static buffers: one vertex per sample and
-// one strip's worth of indices, which every strip reuses from its own first
-// row on. Draw issues the 1023 strips from there: vertex for vertex what a
-// per-vertex drawing would send, at a fraction of the calls and memory.
-// On older contexts the same pixels come from what the context has: float
-// vertices without half-float arrays, one draw per strip without base
-// vertices, vertices in client memory without buffer objects.
+// one run of indices for 62 strips, joined by triangles of no area, which
+// the strips reuse from their own first rows on. Draw issues the 1023
+// strips from there: vertex for vertex what a per-vertex drawing would send,
+// at a fraction of the calls and memory. On older contexts the same pixels
+// come from what the context has: float vertices without half-float arrays,
+// one draw per 62 strips without base vertices, vertices in client memory
+// without buffer objects.
 class Terrain {
 public:
     static constexpr int Size = 1024;                      // samples per row and per column
@@ -76,7 +77,7 @@ private:
     Texture* groundTexture;  // owned; null when the heightmap could not be opened
     unsigned char heights[SampleCount];  // row-major samples
     GLuint vertexBuffer;     // one Vertex per sample, row-major
-    GLuint indexBuffer;      // one strip's indices, relative to the strip's first row
+    GLuint indexBuffer;      // the run of 62 joined strips, relative to its first row
     std::vector<unsigned char> clientVertices;  // the vertices when there are no buffer objects
     bool baseVertex;         // strips offset by base vertex in one call; else one draw per strip
     bool halfFloats;         // vertices are Vertex; else the same values as floats
