@@ -6,6 +6,10 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
+#ifdef __EMSCRIPTEN__
+#include "web/WebPage.h"
+#endif
+
 namespace {
 
 constexpr unsigned int TickMilliseconds = 10;
@@ -20,6 +24,9 @@ void display()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     game->Render();
     glutSwapBuffers();
+#ifdef __EMSCRIPTEN__
+    WebPage::FrameDrawn();
+#endif
 }
 
 void keyboard(unsigned char key, int, int)
@@ -80,7 +87,12 @@ int main(int argc, char** argv)
     glutKeyboardUpFunc(keyboardUp);
     glutMouseFunc(mouse);
     glutReshapeFunc(reshape);
+#ifdef __EMSCRIPTEN__
+    // The page's pointer, which moves by relative motion (Pointer Lock).
+    WebPage::ConnectPointer(GlWindow::Width, GlWindow::Height, passiveMotion);
+#else
     glutPassiveMotionFunc(passiveMotion);
+#endif
     glutTimerFunc(TickMilliseconds, timer, 0);
 
     glutMainLoop();

@@ -1,0 +1,78 @@
+# The page: the game built for the browser by Emscripten (emcmake cmake),
+# from the same sources. Included by the top CMakeLists.txt in place of the
+# desktop's packages, which it stands in for:
+# - OpenGL, GLU, GLUT and GLEW: Emscripten's legacy GL emulation over WebGL,
+#   with the pieces it lacks in src/web (GlCompat.cpp, include/GL/freeglut.h);
+# - SOIL: src/web (Soil.cpp, StbUpload) on Debian's stb_image;
+# - Assimp and zlib: built for the web from Debian's sources into
+#   CORVANE_WEB_DEPS by scripts/web-deps.
+# Tests, tools and benchmarks are the desktop's; only the page is built here.
+
+set(CORVANE_WEB_DEPS "${CMAKE_SOURCE_DIR}/build-web/deps/prefix" CACHE PATH
+    "Install prefix of the libraries built for the web (scripts/web-deps)")
+set(CORVANE_WEB_SITE "${CMAKE_SOURCE_DIR}/build-web/site" CACHE PATH "Folder the page is written to")
+
+# Emscripten's toolchain looks for packages in its own sysroot only.
+list(APPEND CMAKE_FIND_ROOT_PATH "${CORVANE_WEB_DEPS}")
+find_package(assimp CONFIG REQUIRED)
+find_path(Stb_INCLUDE_DIR NAMES stb_image.h PATHS /usr/include/stb NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+find_package(Stb REQUIRED)
+
+# Assimp reports unreadable files by exceptions: caught natively, everywhere.
+add_compile_options(-fwasm-exceptions)
+add_link_options(-fwasm-exceptions)
+
+# The game tests GLEW's entry points for null, as a desktop driver may lack
+# some; in the page they are functions, always there.
+add_compile_options(-Wno-pointer-bool-conversion)
+
+# The stand-ins, seen by the game's code under the names of what they replace.
+add_library(corvane_web STATIC
+  "${CMAKE_SOURCE_DIR}/src/web/GlCompat.cpp"
+  "${CMAKE_SOURCE_DIR}/src/web/Soil.cpp"
+  "${CMAKE_SOURCE_DIR}/src/web/StbUpload.cpp"
+  "${CMAKE_SOURCE_DIR}/src/web/WebPage.cpp")
+set(web_view "${CMAKE_BINARY_DIR}/layers/web")
+file(MAKE_DIRECTORY "${web_view}")
+file(CREATE_LINK "${CMAKE_SOURCE_DIR}/src/web" "${web_view}/web" SYMBOLIC)
+target_include_directories(corvane_web PUBLIC "${web_view}" "${CMAKE_SOURCE_DIR}/src/web/include")
+target_link_libraries(corvane_web PUBLIC corvane_flags PRIVATE Stb::Stb)
+foreach(package OpenGL::OpenGL OpenGL::GLU OpenGL::GLX GLUT::GLUT GLEW::GLEW SOIL::SOIL)
+  add_library(${package} INTERFACE IMPORTED)
+  target_link_libraries(${package} INTERFACE corvane_web)
+endforeach()
+
+# A page has no executable path to find a data folder from (DataDirectory
+# finds none): the game reads "/", where the assets are unpacked.
+set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/app/DataDirectory.cpp" APPEND PROPERTY
+             COMPILE_DEFINITIONS CORVANE_DATA_FROM_BINARY="")
+
+# The page's files in CORVANE_WEB_SITE: index.html with its icon, corvane.js and
+# corvane.wasm, and the game's assets packed into corvane-assets.data with
+# the script that puts them into the page's file system before the game
+# starts, at the paths the game reads (relative to "/", its working directory).
+function(corvane_web_page target)
+  target_link_libraries(${target} PRIVATE corvane_web)
+  target_link_options(${target} PRIVATE
+    -sLEGACY_GL_EMULATION=1
+    # Without this the emulation keeps the attribute pointers of the previous
+    # draw when the buffer and matrices are unchanged: every terrain strip
+    # would draw the first one.
+    -sGL_UNSAFE_OPTS=0
+    -sALLOW_MEMORY_GROWTH=1
+    -sINITIAL_MEMORY=67108864
+    -sFORCE_FILESYSTEM=1
+    -sENVIRONMENT=web)
+  set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY "${CORVANE_WEB_SITE}")
+
+  file(GLOB_RECURSE assets CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/assets/*")
+  add_custom_command(
+    OUTPUT "${CORVANE_WEB_SITE}/corvane-assets.data" "${CORVANE_WEB_SITE}/corvane-assets.js"
+    COMMAND "${CMAKE_SOURCE_DIR}/scripts/web-pack" "${CMAKE_SOURCE_DIR}/assets" "${CORVANE_WEB_SITE}"
+    DEPENDS ${assets} "${CMAKE_SOURCE_DIR}/scripts/web-pack"
+    COMMENT "Packing the assets for the page")
+  configure_file("${CMAKE_SOURCE_DIR}/src/web/page/index.html" "${CORVANE_WEB_SITE}/index.html" COPYONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/assets/icons/hicolor/48x48/apps/corvane.png" "${CORVANE_WEB_SITE}/corvane.png"
+                 COPYONLY)
+  add_custom_target(${target}_assets ALL DEPENDS "${CORVANE_WEB_SITE}/corvane-assets.data")
+endfunction()
