@@ -126,16 +126,4 @@ TEST_F(StbUploadTest, UploadsWhatSoilUploads)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
-TEST_F(StbUploadTest, AFileThatDoesNotDecodeMakesNoTexture)
-{
-    ASSERT_TRUE(gltest::WriteFile(dir.File("cut.png"), std::string("\x89PNG\r\n\x1a\n\0\0", 10)));
-    GLint before = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &before);
-    EXPECT_EQ(0u, StbUpload::LoadTexture(dir.File("cut.png").c_str(), SOIL_FLAG_MIPMAPS));
-    EXPECT_EQ(0u, StbUpload::LoadTexture(dir.File("missing.png").c_str(), SOIL_FLAG_MIPMAPS));
-    GLint after = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &after);
-    EXPECT_EQ(before, after);
-}
-
 }  // namespace
