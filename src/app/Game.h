@@ -31,9 +31,16 @@ public:
     static constexpr float ViewDrop = 5.0f;      // the view is shifted down by this in eye space
     static constexpr float ShipSpeed = 1.0f;     // world units per unit of dt while thrusting
     static constexpr double MillisecondsPerDtUnit = 10.0;  // dt counts hundredths of a second
+    // A tick advances the world in equal steps of at most MaxStepDt, and by
+    // at most MaxTickDt in all: the game plays the same at any frame rate
+    // down to 100 / MaxTickDt frames a second, and slows down below that.
+    static constexpr float MaxStepDt = 1.0f;
+    static constexpr int MaxStepsPerTick = 25;
+    static constexpr float MaxTickDt = MaxStepDt * MaxStepsPerTick;
 
     // The dt of a tick from the window's elapsed times (milliseconds) at the
-    // previous tick and now. Never clamped: a late tick gets a larger dt.
+    // previous tick and now. Never clamped: a late tick gets a larger dt
+    // (which Update plays in steps, up to MaxTickDt).
     static float TickDt(float previousMilliseconds, float nowMilliseconds);
 
     Game(int width, int height);  // no scene objects until Init
@@ -48,10 +55,14 @@ public:
     // missing assets leave objects empty or untextured. Call once.
     void Init();
 
-    // One tick (GameUpdate.cpp): camera, ship, every live bullet (moved, then
-    // tested against the target region; a hit becomes an explosion at its
-    // moved position), then every explosion. Bullets and explosions that can
-    // no longer be seen or hit are released here.
+    // One tick (GameUpdate.cpp): the camera, then the world in steps: each
+    // moves the ship, every live bullet (moved, then tested against the
+    // target region; a hit becomes an explosion at its moved position), then
+    // every explosion. A dt of at most MaxStepDt is one step, as it comes; a
+    // longer one is split into the fewest equal steps of at most MaxStepDt,
+    // after being cut to MaxTickDt (a stall, or the first tick, which counts
+    // the loading, plays as MaxTickDt). Bullets and explosions that can no
+    // longer be seen or hit are released here.
     void Update(float dt);
 
     // Input (GameUpdate.cpp). Left press fires; right press fires and sets
@@ -75,6 +86,7 @@ public:
     const BoundingBox& GetTargetBox() const { return targetBox; }
 
 private:
+    void Step(float dt);  // one step of the world: ship, bullets, explosions
     void Fire();
     // True for a live bullet that can never hit nor be seen again.
     bool IsOutOfPlay(const Bullet& bullet, Vector3f shipPosition) const;

@@ -8,6 +8,7 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -47,6 +48,23 @@ float Game::TickDt(float previousMilliseconds, float nowMilliseconds)
 void Game::Update(float dt)
 {
     camera->Update();
+    // NOTE: not one step of the whole dt. A bullet flies 4 units a step and
+    // its hit box reaches 3 either side, so at most one step of dt keeps a
+    // steep shot from passing through the target layer into the ground; and
+    // an explosion spreads by its update count, which steps keep in line
+    // with the time played.
+    if (!(dt > MaxStepDt)) {
+        Step(dt);
+        return;
+    }
+    const float played = std::min(dt, MaxTickDt);
+    const int steps = static_cast<int>(std::ceil(played / MaxStepDt));
+    for (int i = 0; i < steps; i++)
+        Step(played / static_cast<float>(steps));
+}
+
+void Game::Step(float dt)
+{
     ship->Update(dt);
 
     // Bullets in firing order. Survivors move towards the front in the same

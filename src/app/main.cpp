@@ -54,8 +54,9 @@ void passiveMotion(int x, int y)
     game->OnPassiveMotion(x, y);
 }
 
-// dt (Game::TickDt) is never clamped: a late tick (or the first one, which
-// includes loading) moves everything proportionally further.
+// dt (Game::TickDt) is the time measured, never clamped here: a late tick (or
+// the first one, which includes loading) asks for more; Game::Update plays it
+// in short steps, up to its own limit.
 // NOTE: the timer is re-armed after the tick's work, so the real period is
 // 10 ms plus that work; dt absorbs the difference.
 void timer(int)

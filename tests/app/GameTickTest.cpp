@@ -65,23 +65,26 @@ TEST_F(GameTest, AShotStraightDownExplodesOnThePredictedTickAtItsMovedPosition)
     Click(Left);
     ASSERT_EQ(1u, game->GetBullets().size());
 
-    // dt 1.05: after 7 ticks the bullet is at y -29.4, after 8 at -33.6, the
-    // first position at or below -32.
+    // dt 1.05 plays as two steps of 0.525: after 7 ticks the bullet is at
+    // y -29.4, after the 8th tick's first step at -31.5 (its box still above
+    // the target), after its second at -33.6, the first position at or below -32.
     const float dt = 1.05f;
     Bullet reference(Vector3f(0, 0, 20), direction);
     for (int tick = 1; tick <= 7; tick++) {
         game->Update(dt);
-        reference.Update(dt);
+        reference.Update(dt / 2);
+        reference.Update(dt / 2);
         ASSERT_TRUE(game->GetExplosions().empty()) << "tick " << tick;
         ExpectVector(reference.GetPosition(), game->GetBullets()[0].GetPosition(), 0);
     }
     game->Update(dt);
-    reference.Update(dt);
+    reference.Update(dt / 2);
+    reference.Update(dt / 2);
     ASSERT_EQ(1u, game->GetExplosions().size());
     const Particles* explosion = game->GetExplosions()[0];
     ExpectVector(reference.GetPosition(), explosion->GetOrigin(), 0);
     EXPECT_NEAR(-33.6f, explosion->GetOrigin().y, 1e-4f);
-    EXPECT_FLOAT_EQ(0.025f * dt, explosion->GetClock()) << "updated in the tick that made it";
+    EXPECT_FLOAT_EQ(0.025f * dt / 2, explosion->GetClock()) << "updated in the step that made it";
     EXPECT_TRUE(game->GetBullets().empty()) << "a bullet that hit is released";
 
     // It explodes once, and the explosion stays until every particle is spent.
@@ -105,16 +108,16 @@ TEST_F(GameTest, TwoHitsInOneTickMakeTwoExplosionsInBulletOrder)
     const Vector3f first = game->GetBullets()[0].GetPosition();
     ExpectVector(Vector3f(0, 0, 20), first, 0);
 
-    // Both descend at 4 sin 60 per unit of dt: at dt 1.05 the ninth tick takes
-    // them to y -32.7, the eighth only to -29.1.
-    Ticks(8, 1.05f);
+    // Both descend at 4 sin 60 per unit of dt: the ninth tick of 1 takes
+    // them to y -31.2, the box's foot to -34.2; the tenth to -34.6.
+    Ticks(9, 1.0f);
     EXPECT_TRUE(game->GetExplosions().empty());
-    game->Update(1.05f);
+    game->Update(1.0f);
     ASSERT_EQ(2u, game->GetExplosions().size());
     EXPECT_GT(game->GetExplosions()[0]->GetOrigin().z, 30.0f);  // the one fired along +z
     EXPECT_LT(game->GetExplosions()[1]->GetOrigin().x, -10.0f);  // the one fired along -x
     for (const Particles* explosion : game->GetExplosions())
-        EXPECT_FLOAT_EQ(0.025f * 1.05f, explosion->GetClock());
+        EXPECT_FLOAT_EQ(0.025f, explosion->GetClock());
 }
 
 TEST_F(GameTest, ButtonsFireAndSwitchTheView)
@@ -179,15 +182,35 @@ TEST_F(GameTest, TheShipFliesWhereTheCameraLooksAndNeverReachesTheFloor)
     game->OnKeyDown(' ');
     game->Update(15.0f);
     game->Update(15.0f);
-    const Vector3f atThirty = game->GetShip()->GetPosition();
-    EXPECT_NEAR(-30.0f, atThirty.y, 1e-4f);
-    // The next step would end at -45: it is dropped whole, x and z included.
-    game->Update(15.0f);
-    ExpectVector(atThirty, game->GetShip()->GetPosition(), 0);
-    game->Update(9.0f);  // to -39: above the floor, taken
+    EXPECT_NEAR(-30.0f, game->GetShip()->GetPosition().y, 1e-4f);
+    // Steps of 1 take it down to -39; every one that would end at -40 or
+    // lower is dropped.
+    game->Update(20.0f);
     EXPECT_NEAR(-39.0f, game->GetShip()->GetPosition().y, 1e-4f);
-    game->Update(1.0f);  // exactly -40: dropped
-    EXPECT_NEAR(-39.0f, game->GetShip()->GetPosition().y, 1e-4f);
+    game->Update(0.5f);  // to -39.5: above the floor, taken
+    const Vector3f low = game->GetShip()->GetPosition();
+    EXPECT_NEAR(-39.5f, low.y, 1e-4f);
+    // A step that would end below the floor is dropped whole, x and z included.
+    game->Update(1.0f);
+    ExpectVector(low, game->GetShip()->GetPosition(), 0);
+}
+
+TEST_F(GameTest, ALongTickPlaysItsTimeUpToAQuarterOfASecond)
+{
+    // Thrust along +z, level: the ship covers the time a tick plays. A stall
+    // (a suspended machine, a tab in the background) plays as MaxTickDt, so
+    // the game resumes where it stopped instead of leaping or catching up.
+    game->Update(1.0f);
+    game->OnKeyDown(' ');
+    const struct {
+        float dt, played;
+    } cases[] = {{0.5f, 0.5f}, {1.0f, 1.0f}, {2.5f, 2.5f}, {16.0f, 16.0f}, {25.0f, 25.0f}, {40.0f, 25.0f},
+                 {360000.0f, 25.0f}};
+    for (const auto& c : cases) {
+        const float before = game->GetShip()->GetPosition().z;
+        game->Update(c.dt);
+        EXPECT_NEAR(c.played, game->GetShip()->GetPosition().z - before, 1e-3f) << "dt " << c.dt;
+    }
 }
 
 TEST_F(GameTest, TheFirstExplosionIsTheSameInEveryRun)
@@ -238,17 +261,17 @@ TEST_F(GameTest, ADescendingShotIsKeptHoweverFarUntilItHits)
     MovePointer(400, 210);
     game->Render();
     game->OnKeyDown(' ');
-    Ticks(10, 100.0f);
+    Ticks(40, 25.0f);
     game->OnKeyUp(' ');
     ASSERT_NEAR(1000.0f, game->GetShip()->GetPosition().y, 0.1f);
     MovePointer(400, 301);
     Click(Left);
     int ticks = 0;
-    while (game->GetExplosions().empty() && ticks++ < 200) {
+    while (game->GetExplosions().empty() && ticks++ < 1000) {
         ASSERT_EQ(1u, game->GetBullets().size()) << "tick " << ticks;
-        game->Update(100.0f);
+        game->Update(Game::MaxTickDt);
     }
-    ASSERT_EQ(1u, game->GetExplosions().size()) << "the shot did not burst within 200 ticks";
+    ASSERT_EQ(1u, game->GetExplosions().size()) << "the shot did not burst within 1000 ticks";
     EXPECT_TRUE(game->GetBullets().empty());
     EXPECT_GT(game->GetExplosions()[0]->GetOrigin().z, 50000.0f);
 }
