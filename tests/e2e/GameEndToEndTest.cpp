@@ -452,14 +452,15 @@ TEST(GameEndToEnd, PlayedThroughTheXServer)
 
     // Left click: a bullet in flight, a white sphere ahead of the ship in the
     // first frames after the click (a tick moves it at most 100 units), that
-    // recedes towards the centre. Nothing else changes in the view meanwhile.
-    // A frame the test was too busy to read is made up for by another shot.
+    // recedes towards the centre; the second frame presented after the click
+    // is drawn after it. Nothing else changes in the view meanwhile. A frame
+    // the test was too busy to read is made up for by another shot.
     int white = 0;
     Image shot;
     for (int attempt = 0; attempt < 3 && white < 6; attempt++) {
-        session.Xdo("click 1");
         session.frames.Forget();
-        for (int frame = 0; frame < 2 && white < 6; frame++) {
+        session.Xdo("click 1");
+        for (int frame = 0; frame < 3 && white < 6; frame++) {
             const Image image = session.frames.Next(HangSeconds);
             const int count = NewWhitePixels(start, image, AheadOfShip);
             if (count > white) {
@@ -492,8 +493,8 @@ TEST(GameEndToEnd, PlayedThroughTheXServer)
     int burstPixels = 0;
     Image burst;
     for (int attempt = 0; attempt < 3 && burstPixels < 40; attempt++) {
-        session.Xdo("click 1");
         session.frames.Forget();
+        session.Xdo("click 1");
         for (int frame = 0; frame < 30 && burstPixels < 40; frame++) {
             const Image image = session.frames.Next(HangSeconds);
             const int count = NewExplosionPixels(tilted, image);
