@@ -50,7 +50,13 @@ SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file_
 ASSETS = os.path.join(SOURCE, 'assets')
 FLIGHT = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'flight.txt')
 SHOTS = os.path.join(os.path.dirname(SITE), 'tests')
-THROTTLE = float(os.environ.get('CORVANE_WEB_THROTTLE') or 1)
+try:
+    THROTTLE = float(os.environ.get('CORVANE_WEB_THROTTLE') or 1)
+except ValueError:
+    THROTTLE = 0
+if not THROTTLE >= 1:
+    sys.exit('page_test.py: CORVANE_WEB_THROTTLE must be a number, 1 or more (how many times slower), not %r'
+             % os.environ.get('CORVANE_WEB_THROTTLE'))
 
 # A wait that lasts this long means the page hangs, however slow the machine.
 HANG = 300
