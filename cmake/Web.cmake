@@ -4,6 +4,7 @@
 # - OpenGL, GLU, GLUT and GLEW: Emscripten's legacy GL emulation over WebGL,
 #   with the pieces it lacks in src/web (GlCompat.cpp, include/GL/freeglut.h);
 # - SOIL: src/web (Soil.cpp, StbUpload) on Debian's stb_image;
+# - OpenAL: Emscripten's, over Web Audio (without the loopback device);
 # - Assimp and zlib: built for the web from Debian's sources into
 #   CORVANE_WEB_DEPS by scripts/web-deps.
 # Tests, tools and benchmarks are the desktop's; only the page is built here.
@@ -41,6 +42,9 @@ foreach(package OpenGL::OpenGL OpenGL::GLU OpenGL::GLX GLUT::GLUT GLEW::GLEW SOI
   add_library(${package} INTERFACE IMPORTED)
   target_link_libraries(${package} INTERFACE corvane_web)
 endforeach()
+# OpenAL: Emscripten's own, over Web Audio.
+add_library(OpenAL::OpenAL INTERFACE IMPORTED)
+target_link_options(OpenAL::OpenAL INTERFACE -lopenal)
 
 # A page has no executable path to find a data folder from (DataDirectory
 # finds none): the game reads "/", where the assets are unpacked.

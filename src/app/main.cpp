@@ -1,7 +1,9 @@
 // Corvane: the window, the GLUT callbacks and the 10 ms game tick.
 #include "app/DataDirectory.h"
 #include "app/Game.h"
+#include "app/GameSounds.h"
 #include "app/GlWindow.h"
+#include "audio/AudioDevice.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -16,6 +18,8 @@ constexpr unsigned int TickMilliseconds = 10;
 
 // The one game, reached by every callback; never replaced or freed.
 Game* game = nullptr;
+// What it sounds like; silent where there is no sound output.
+GameSounds* sounds = nullptr;
 // GLUT elapsed time at the previous tick, milliseconds.
 float lastTime = 0.0f;
 
@@ -62,7 +66,9 @@ void passiveMotion(int x, int y)
 void timer(int)
 {
     const float now = static_cast<float>(glutGet(GLUT_ELAPSED_TIME));
-    game->Update(Game::TickDt(lastTime, now));
+    const float dt = Game::TickDt(lastTime, now);
+    game->Update(dt);
+    sounds->Update(*game, Game::PlayedDt(dt));
     glutPostRedisplay();
     lastTime = now;
     glutTimerFunc(TickMilliseconds, timer, 0);
@@ -81,6 +87,13 @@ int main(int argc, char** argv)
     DataDirectory::Enter();
     game = new Game(GlWindow::Width, GlWindow::Height);
     game->Init();
+    // The sound output, if there is one: no output, or a sound that does not
+    // load, leaves that part silent.
+    static AudioDevice audio;
+    audio.Open();
+    sounds = new GameSounds();
+    sounds->Init();
+    game->SetSounds(sounds);
     lastTime = 0.0f;
 
     glutDisplayFunc(display);
