@@ -1,6 +1,7 @@
 // The mixer through OpenAL Soft's real mixing, recorded by its loopback
-// device: where a sound is heard from, how loud, and that the voices stay
-// bounded however many sounds are played.
+// device: the voices stay bounded however many sounds are played, and the
+// loop goes quiet before it stops. (Where a sound is heard from is checked
+// on a whole flight, in tests/replay.)
 #include "audio/AudioDevice.h"
 #include "audio/SoundClip.h"
 #include "audio/SoundMixer.h"
@@ -66,41 +67,6 @@ protected:
     SoundMixer mixer;
     int tone = -1;
 };
-
-TEST_F(SoundMixerTest, ASoundIsHeardFromWhereItIsAndFainterFarAway)
-{
-    mixer.Play(tone, Vector3f(0, 0, -30));
-    const Loudness near = Measure(device, 2048);
-    ASSERT_GT(near.left, 1000);
-
-    struct Case {
-        const char* where;
-        Vector3f position;
-        double leftOverRight;  // at least this, or at most its inverse below 1
-        double overNear;       // the louder channel against the near sound's, at most (panning puts up to all of it in one)
-    };
-    const Case cases[] = {
-        {"ahead, within the reference distance", Vector3f(0, 0, -30), 1.0, 1.01},
-        {"ahead, ten times as far", Vector3f(0, 0, -400), 1.0, 0.4},
-        {"on the left", Vector3f(-30, 0, 0), 4.0, 2.0},
-        {"on the right", Vector3f(30, 0, 0), 0.25, 2.0},
-        {"behind, to the left", Vector3f(-20, 0, 20), 2.0, 2.0},
-    };
-    for (const Case& c : cases) {
-        Measure(device, 8820);  // the previous sound has ended
-        mixer.Play(tone, c.position);
-        const Loudness l = Measure(device, 2048);
-        const double ratio = l.left / std::max(l.right, 1.0);
-        if (c.leftOverRight > 1.0)
-            EXPECT_GE(ratio, c.leftOverRight) << c.where;
-        else if (c.leftOverRight < 1.0)
-            EXPECT_LE(ratio, c.leftOverRight) << c.where;
-        else
-            EXPECT_NEAR(1.0, ratio, 0.01) << c.where;
-        EXPECT_LE(std::max(l.left, l.right), c.overNear * near.left) << c.where;
-        EXPECT_GT(std::max(l.left, l.right), 50) << c.where << " is not heard at all";
-    }
-}
 
 TEST_F(SoundMixerTest, TenThousandSoundsHoldNoMoreThanTheVoicesAndLeaveTheLoopAlone)
 {
