@@ -32,7 +32,8 @@ add_library(corvane_web STATIC
   "${CMAKE_SOURCE_DIR}/src/web/GlCompat.cpp"
   "${CMAKE_SOURCE_DIR}/src/web/Soil.cpp"
   "${CMAKE_SOURCE_DIR}/src/web/StbUpload.cpp"
-  "${CMAKE_SOURCE_DIR}/src/web/WebPage.cpp")
+  "${CMAKE_SOURCE_DIR}/src/web/WebPage.cpp"
+  "${CMAKE_SOURCE_DIR}/src/web/WebSound.cpp")
 set(web_view "${CMAKE_BINARY_DIR}/layers/web")
 file(MAKE_DIRECTORY "${web_view}")
 file(CREATE_LINK "${CMAKE_SOURCE_DIR}/src/web" "${web_view}/web" SYMBOLIC)

@@ -10,6 +10,7 @@
 
 #ifdef __EMSCRIPTEN__
 #include "web/WebPage.h"
+#include "web/WebSound.h"
 #endif
 
 namespace {
@@ -74,6 +75,14 @@ void timer(int)
     glutTimerFunc(TickMilliseconds, timer, 0);
 }
 
+// The sound output, if there is one, and the game's sounds on it.
+void StartSound()
+{
+    static AudioDevice audio;
+    audio.Open();
+    sounds->Init();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -87,13 +96,16 @@ int main(int argc, char** argv)
     DataDirectory::Enter();
     game = new Game(GlWindow::Width, GlWindow::Height);
     game->Init();
-    // The sound output, if there is one: no output, or a sound that does not
-    // load, leaves that part silent.
-    static AudioDevice audio;
-    audio.Open();
+    // Silent until StartSound: no sound output, or a sound that does not
+    // load, leaves that part silent for good.
     sounds = new GameSounds();
-    sounds->Init();
     game->SetSounds(sounds);
+#ifdef __EMSCRIPTEN__
+    // A page may start sound only from the player's first gesture.
+    WebSound::StartOnFirstGesture(StartSound);
+#else
+    StartSound();
+#endif
     lastTime = 0.0f;
 
     glutDisplayFunc(display);
