@@ -5,6 +5,8 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int LoopVoice = SoundMixer::VoiceCount - 1;
@@ -68,9 +70,14 @@ void SoundMixer::SetListener(Vector3f position, Vector3f forward, Vector3f up)
 {
     if (!ready)
         return;
-    const ALfloat orientation[6] = {forward.x, forward.y, forward.z, up.x, up.y, up.z};
+    // Unchanged, as while the view rests, it costs nothing: in a page every
+    // change of the listener moves every voice's panner.
+    const float ear[9] = {position.x, position.y, position.z, forward.x, forward.y, forward.z, up.x, up.y, up.z};
+    if (std::equal(ear, ear + 9, listener))
+        return;
+    std::copy(ear, ear + 9, listener);
     alListener3f(AL_POSITION, position.x, position.y, position.z);
-    alListenerfv(AL_ORIENTATION, orientation);
+    alListenerfv(AL_ORIENTATION, ear + 3);
 }
 
 void SoundMixer::Play(int sound, Vector3f position)

@@ -54,5 +54,6 @@ private:
     std::uint64_t starts = 0;           // sounds started so far
     int loopSound = -1;                 // sound the loop voice holds
     float loopGain = 0.0f;              // the loop's gain as last set
+    float listener[9] = {};             // position, forward, up as last set
     bool ready = false;                 // the voices exist
 };
