@@ -4,6 +4,7 @@
 # - OpenGL, GLU, GLUT and GLEW: Emscripten's legacy GL emulation over WebGL,
 #   with the pieces it lacks in src/web (GlCompat.cpp, include/GL/freeglut.h);
 # - SOIL: src/web (Soil.cpp, StbUpload) on Debian's stb_image;
+# - OpenAL: Emscripten's, over Web Audio (without the loopback device);
 # - Assimp and zlib: built for the web from Debian's sources into
 #   CORVANE_WEB_DEPS by scripts/web-deps.
 # Tests, tools and benchmarks are the desktop's; only the page is built here.
@@ -40,6 +41,9 @@ foreach(package OpenGL::OpenGL OpenGL::GLU OpenGL::GLX GLUT::GLUT GLEW::GLEW SOI
   add_library(${package} INTERFACE IMPORTED)
   target_link_libraries(${package} INTERFACE corvane_web)
 endforeach()
+# OpenAL: Emscripten's own, over Web Audio.
+add_library(OpenAL::OpenAL INTERFACE IMPORTED)
+target_link_options(OpenAL::OpenAL INTERFACE -lopenal)
 
 # A page has no executable path to find a data folder from (DataDirectory
 # finds none): the game reads "/", where the assets are unpacked.
@@ -52,10 +56,11 @@ set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/app/DataDirectory.cpp" APPEND PROPE
 # starts, at the paths the game reads (relative to "/", its working directory),
 # and the demo flight's replay script.
 function(corvane_web_page target)
-  # What the page adds around the game (WebPage), with the replay player,
-  # which reads scripts with corvane-replay's own reader.
+  # What the page adds around the game (WebPage, WebSound), with the replay
+  # player, which reads scripts with corvane-replay's own reader.
   add_library(corvane_webpage STATIC
     "${CMAKE_SOURCE_DIR}/src/web/WebPage.cpp"
+    "${CMAKE_SOURCE_DIR}/src/web/WebSound.cpp"
     "${CMAKE_SOURCE_DIR}/src/web/WebReplay.cpp"
     "${CMAKE_SOURCE_DIR}/tools/replay/ReplayScript.cpp")
   target_include_directories(corvane_webpage PRIVATE "${CMAKE_SOURCE_DIR}/tools/replay")

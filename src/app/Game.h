@@ -7,6 +7,7 @@
 #include <vector>
 
 class Camera;
+class GameSounds;
 class Particles;
 class Ship;
 class Skybox;
@@ -43,6 +44,9 @@ public:
     // (which Update plays in steps, up to MaxTickDt).
     static float TickDt(float previousMilliseconds, float nowMilliseconds);
 
+    // The game time a tick of dt plays: dt, cut to MaxTickDt.
+    static float PlayedDt(float dt) { return dt > MaxTickDt ? MaxTickDt : dt; }
+
     Game(int width, int height);  // no scene objects until Init
     // The running game is never destroyed; this releases everything Init
     // made, for tests and benchmarks (with the OpenGL context still current).
@@ -76,6 +80,14 @@ public:
     // caller swaps. Leaves the view transform on the model-view stack.
     void Render();
 
+    // The eye of the frame: EyeDistance behind the ship along the camera's
+    // view direction, or in front of it while lookBack.
+    Vector3f GetEye() const;
+
+    // Who hears the game (none by default): told of every bullet fired and
+    // every explosion made, as it happens. Not owned.
+    void SetSounds(GameSounds* listener) { sounds = listener; }
+
     // Read access for tests and tools.
     Ship* GetShip() const { return ship; }
     Camera* GetCamera() const { return camera; }
@@ -102,4 +114,5 @@ private:
     std::vector<Bullet> bullets;         // live bullets in firing order
     std::vector<Particles*> explosions;  // owned; explosions with particles left, in creation order
     BoundingBox targetBox;   // every point at height -35 or below; never transformed
+    GameSounds* sounds;      // not owned; null: nobody listens
 };

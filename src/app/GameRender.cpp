@@ -60,6 +60,13 @@ void DrawTower()
 
 }  // namespace
 
+Vector3f Game::GetEye() const
+{
+    const Vector3f shipPosition = ship->GetPosition();
+    const Vector3f view = camera->GetTarget();
+    return lookBack ? shipPosition + view * EyeDistance : shipPosition - view * EyeDistance;
+}
+
 void Game::Render()
 {
     glMatrixMode(GL_MODELVIEW);
@@ -69,8 +76,7 @@ void Game::Render()
 
     // Chase view: the eye behind the ship; while lookBack, in front of it.
     const Vector3f shipPosition = ship->GetPosition();
-    const Vector3f view = camera->GetTarget();
-    const Vector3f eye = lookBack ? shipPosition + view * EyeDistance : shipPosition - view * EyeDistance;
+    const Vector3f eye = GetEye();
 
     // The ship faces where the camera looks, from this frame on.
     ship->direction = camera->GetTarget();

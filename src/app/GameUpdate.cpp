@@ -2,6 +2,7 @@
 #include "Game.h"
 
 #include "Camera.h"
+#include "GameSounds.h"
 #include "entities/Particles.h"
 #include "entities/Ship.h"
 #include "math/MathUtils.h"
@@ -57,7 +58,7 @@ void Game::Update(float dt)
         Step(dt);
         return;
     }
-    const float played = std::min(dt, MaxTickDt);
+    const float played = PlayedDt(dt);
     const int steps = static_cast<int>(std::ceil(played / MaxStepDt));
     for (int i = 0; i < steps; i++)
         Step(played / static_cast<float>(steps));
@@ -79,6 +80,8 @@ void Game::Step(float dt)
                 Particles* explosion = new Particles();
                 explosion->Init(bullet.GetPosition());  // where it is after this tick's move
                 explosions.push_back(explosion);
+                if (sounds != nullptr)
+                    sounds->OnBurst(bullet.GetPosition());
                 bullet.SetAlive(false);
             }
         }
@@ -123,6 +126,8 @@ bool Game::IsOutOfPlay(const Bullet& bullet, Vector3f shipPosition) const
 void Game::Fire()
 {
     bullets.push_back(Bullet(ship->GetPosition(), camera->GetTarget()));
+    if (sounds != nullptr)
+        sounds->OnShot(ship->GetPosition());
 }
 
 void Game::OnMouse(int button, int state, int x, int y)

@@ -1,13 +1,16 @@
 // Corvane: the window, the GLUT callbacks and the 10 ms game tick.
 #include "app/DataDirectory.h"
 #include "app/Game.h"
+#include "app/GameSounds.h"
 #include "app/GlWindow.h"
+#include "audio/AudioDevice.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
 #ifdef __EMSCRIPTEN__
 #include "web/WebPage.h"
+#include "web/WebSound.h"
 #endif
 
 namespace {
@@ -16,6 +19,8 @@ constexpr unsigned int TickMilliseconds = 10;
 
 // The one game, reached by every callback; never replaced or freed.
 Game* game = nullptr;
+// What it sounds like; silent where there is no sound output.
+GameSounds* sounds = nullptr;
 // GLUT elapsed time at the previous tick, milliseconds.
 float lastTime = 0.0f;
 
@@ -62,10 +67,20 @@ void passiveMotion(int x, int y)
 void timer(int)
 {
     const float now = static_cast<float>(glutGet(GLUT_ELAPSED_TIME));
-    game->Update(Game::TickDt(lastTime, now));
+    const float dt = Game::TickDt(lastTime, now);
+    game->Update(dt);
+    sounds->Update(*game, Game::PlayedDt(dt));
     glutPostRedisplay();
     lastTime = now;
     glutTimerFunc(TickMilliseconds, timer, 0);
+}
+
+// The sound output, if there is one, and the game's sounds on it.
+void StartSound()
+{
+    static AudioDevice audio;
+    audio.Open();
+    sounds->Init();
 }
 
 }  // namespace
@@ -81,6 +96,10 @@ int main(int argc, char** argv)
     DataDirectory::Enter();
     game = new Game(GlWindow::Width, GlWindow::Height);
     game->Init();
+    // Silent until StartSound: no sound output, or a sound that does not
+    // load, leaves that part silent for good.
+    sounds = new GameSounds();
+    game->SetSounds(sounds);
     lastTime = 0.0f;
 
     glutDisplayFunc(display);
@@ -89,12 +108,15 @@ int main(int argc, char** argv)
     glutMouseFunc(mouse);
     glutReshapeFunc(reshape);
 #ifdef __EMSCRIPTEN__
-    // The page's pointer, which moves by relative motion (Pointer Lock); and
-    // a replay script, when the page holds one, in place of the clock.
+    // The page's pointer, which moves by relative motion (Pointer Lock); the
+    // sound, which a page may start only from the player's first gesture;
+    // and a replay script, when the page holds one, in place of the clock.
     WebPage::Connect(*game, GlWindow::Width, GlWindow::Height, passiveMotion);
+    WebSound::StartOnFirstGesture(StartSound);
     const bool clock = !WebPage::PlayReplay();
 #else
     glutPassiveMotionFunc(passiveMotion);
+    StartSound();
     const bool clock = true;
 #endif
     if (clock)

@@ -72,13 +72,13 @@ std::string Run(const std::string& command)
 }
 
 pid_t Spawn(const std::vector<std::string>& args, const std::string& workDir, const std::string& stdoutPath,
-            int displayFd = -1)
+            int displayFd = -1, const std::string& stderrPath = "/dev/null")
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!stdoutPath.empty())
         posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (displayFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, displayFd, 3);
     std::vector<char*> argv;
@@ -292,7 +292,8 @@ public:
         setenv("DISPLAY", display.c_str(), 1);
 
         stdoutPath = ShotDir + "/stdout-" + std::to_string(getpid()) + ".txt";
-        game = Spawn({GameProgram()}, workDir, stdoutPath);
+        stderrPath = ShotDir + "/stderr-" + std::to_string(getpid()) + ".txt";
+        game = Spawn({GameProgram()}, workDir, stdoutPath, -1, stderrPath);
         if (game <= 0) {
             why = GameProgram() + " did not start";
             return false;
@@ -372,13 +373,9 @@ public:
     // Pointer motion through XTest, relative to the window's top-left corner.
     void MoveTo(int x, int y) { Xdo("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y)); }
 
-    std::string Stdout()
-    {
-        std::ifstream in(stdoutPath, std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
+    std::string Stdout() { return ReadAll(stdoutPath); }
+    // The game prints nothing there, whatever its sound output does.
+    std::string Stderr() { return ReadAll(stderrPath); }
 
     bool Running()
     {
@@ -429,8 +426,17 @@ private:
     pid_t xvfb = -1;
     pid_t game = -1;
     int gameStatus = 0;
+    static std::string ReadAll(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+
     std::string display;
     std::string stdoutPath;
+    std::string stderrPath;
 };
 
 }  // namespace
@@ -564,6 +570,45 @@ TEST(GameEndToEnd, StartsWithSkyTerrainAndShip)
     EXPECT_TRUE(session.Running()) << "the game ended at the start";
     const std::string out = session.Stdout();
     EXPECT_TRUE(IsShipLoaderOutput(out)) << "standard output was:\n" << out;
+    EXPECT_EQ("", session.Stderr());
+}
+
+// Its sounds cut short (one within its header, one after it, one halfway),
+// the rest of its assets whole, and (here, as in CI) no sound output at all:
+// the game starts, plays its shots and engine as far as they go, and prints
+// only the loader's lines.
+TEST(GameEndToEnd, RunsWithItsSoundsCutShort)
+{
+    gltest::TempDir folder;
+    const std::string assets = GameFolder();
+    for (const auto& entry : std::filesystem::directory_iterator(assets)) {
+        if (entry.path().filename() != "Sounds")
+            std::filesystem::create_symlink(entry.path(), folder.File(entry.path().filename().string()));
+    }
+    std::filesystem::create_directory(folder.File("Sounds"));
+    const std::pair<const char*, std::uintmax_t> cuts[] = {{"shot.wav", 30}, {"engine.wav", 44}, {"burst.wav", 0}};
+    for (const auto& [name, keep] : cuts) {
+        const std::string from = assets + "/Sounds/" + name, to = folder.File(std::string("Sounds/") + name);
+        std::filesystem::copy_file(from, to);
+        std::filesystem::resize_file(to, keep > 0 ? keep : std::filesystem::file_size(from) / 2);
+    }
+    GameSession session;
+    std::string why;
+    ASSERT_TRUE(session.Start(why, folder.Path())) << why;
+
+    Image start;
+    EXPECT_TRUE(session.WaitFor("40-sounds-cut-short", [](const Image& image) {
+        return SkyAboveTerrain(image) && CountPixels(image, ShipWithWings, IsShipRed) >= 60;
+    }, start)) << "condition not met: the start view without whole sounds";
+    session.MoveTo(400, 300);
+    session.Xdo("keydown space");
+    session.Xdo("click 1");
+    session.Xdo("keyup space");
+    EXPECT_TRUE(session.Presents(3)) << "the game stopped drawing with its sounds cut short";
+    EXPECT_TRUE(session.Running()) << "the game ended with its sounds cut short";
+    const std::string out = session.Stdout();
+    EXPECT_TRUE(IsShipLoaderOutput(out)) << "standard output was:\n" << out;
+    EXPECT_EQ("", session.Stderr());
 }
 
 // Started in an empty folder the game still opens its window, reports the
@@ -591,6 +636,7 @@ TEST(GameEndToEnd, RunsWithEveryAssetMissing)
     EXPECT_TRUE(session.Presents(3)) << "the game stopped drawing without its assets";
     EXPECT_TRUE(session.Running()) << "the game ended without its assets";
 
+    EXPECT_EQ("", session.Stderr());
     const std::string out = session.Stdout();
     const std::string start = "Error parsing 'Ship2.dae': '";
     EXPECT_TRUE(out.compare(0, start.size(), start) == 0 && out.size() >= start.size() + 2 &&

@@ -2,7 +2,7 @@
 # committed corpus in tests/data/fuzz/<target>/ on every test run; with
 # -DCORVANE_FUZZ=ON (clang, see scripts/fuzz) each also builds as a libFuzzer
 # binary fuzz_<target>.
-set(CORVANE_FUZZ_TARGETS image model heightmap)
+set(CORVANE_FUZZ_TARGETS image model heightmap sound)
 set(CORVANE_FUZZ_DIR "${CMAKE_CURRENT_LIST_DIR}")
 
 foreach(target IN LISTS CORVANE_FUZZ_TARGETS)

@@ -3,6 +3,8 @@
 #include "GlTestContext.h"
 #include "WorldTestSupport.h"
 
+#include "audio/SoundClip.h"
+
 #include <SOIL/SOIL.h>
 
 #include <algorithm>
@@ -23,6 +25,7 @@ const char* const OurAssets[] = {
     "heightmap.raw",   "ground.png",       "tower.tga",         "Skybox/up.png",    "Skybox/down.png",
     "Skybox/out.png",  "Skybox/in.png",    "Skybox/left.png",   "Skybox/right.png",
     "icons/hicolor/48x48/apps/corvane.png", "icons/hicolor/256x256/apps/corvane.png",
+    "Sounds/shot.wav", "Sounds/burst.wav", "Sounds/engine.wav",
 };
 
 struct Image {
@@ -77,6 +80,16 @@ TEST(AssetsTest, FilesHaveTheSizesAndFormatsTheGameReads)
         EXPECT_EQ(size, image.width) << name;
         EXPECT_EQ(size, image.height) << name;
     }
+
+    // Sounds the game's reader takes, small enough for the page.
+    size_t soundBytes = 0;
+    for (const char* name : {"Sounds/shot.wav", "Sounds/burst.wav", "Sounds/engine.wav"}) {
+        SoundClip clip;
+        EXPECT_TRUE(clip.Load(AssetPath(name).c_str())) << name;
+        EXPECT_EQ(22050, clip.GetRate()) << name;
+        soundBytes += fs::file_size(AssetPath(name));
+    }
+    EXPECT_LT(soundBytes, 300u * 1024u);
 
     // An uncompressed 24-bit true-colour TGA.
     const std::string tga = worldtest::ReadFileBytes(AssetPath("tower.tga"));
@@ -159,6 +172,26 @@ TEST(AssetsTest, GroundTilesWithoutASeam)
         across = std::max(across, step(ground.At(i, n - 1), ground.At(i, 0)));
     }
     EXPECT_LE(across, inside);
+}
+
+// The engine loops: from its last sample back to its first is no larger a
+// step than any inside it; and the one-shot sounds start and end at rest.
+TEST(AssetsTest, SoundsStartAndEndWithoutAClick)
+{
+    for (const char* name : {"Sounds/shot.wav", "Sounds/burst.wav", "Sounds/engine.wav"}) {
+        SoundClip clip;
+        ASSERT_TRUE(clip.Load(AssetPath(name).c_str())) << name;
+        const std::vector<std::int16_t>& s = clip.GetSamples();
+        int inside = 0;
+        for (size_t i = 0; i + 1 < s.size(); i++)
+            inside = std::max(inside, std::abs(s[i + 1] - s[i]));
+        if (std::string(name) == "Sounds/engine.wav") {
+            EXPECT_LE(std::abs(s.front() - s.back()), inside) << name << " clicks where it loops";
+        } else {
+            EXPECT_LE(std::abs(s.front()), 64) << name;
+            EXPECT_LE(std::abs(s.back()), 64) << name;
+        }
+    }
 }
 
 TEST(AssetsTest, TowersStandOnTheGround)

@@ -1,5 +1,7 @@
 #include "ReplayPlayer.h"
 
+#include "ReplayAudio.h"
+
 #include "app/Game.h"
 
 #include <GL/glew.h>
@@ -22,6 +24,8 @@ bool ReplayPlayer::Play(const ReplayCommand& command, std::string& error)
     case ReplayCommand::Kind::Tick:
         for (int i = 0; i < command.count; i++) {
             game.Update(command.dt);
+            if (audio != nullptr && !audio->AfterTick(command.dt, error))
+                return false;
             Draw();
         }
         return true;

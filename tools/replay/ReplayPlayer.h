@@ -6,6 +6,7 @@
 #include <vector>
 
 class Game;
+class ReplayAudio;
 
 // Plays replay commands on a Game the way the window's GLUT loop delivers
 // events: a tick runs Update and then draws the frame (clear, Render), input
@@ -19,7 +20,12 @@ public:
     // outDir: an existing folder that receives the saved frames.
     ReplayPlayer(Game& game, int width, int height, std::string outDir);
 
-    // Plays one command. False, with a sentence in error, when a frame cannot be saved.
+    // Records the sound of every tick from now on (after its Update, before
+    // its frame); null records none.
+    void SetAudio(ReplayAudio* recorder) { audio = recorder; }
+
+    // Plays one command. False, with a sentence in error, when a frame or the
+    // sound cannot be saved.
     bool Play(const ReplayCommand& command, std::string& error);
 
     int GetFramesSaved() const { return framesSaved; }
@@ -35,5 +41,6 @@ private:
     int pointerX;  // window pixels, origin top left; the camera starts it at the centre
     int pointerY;
     int framesSaved = 0;
+    ReplayAudio* audio = nullptr;  // not owned
     std::vector<unsigned char> pixels;  // RGB rows of the last saved frame, bottom row first
 };

@@ -1,9 +1,11 @@
-// corvane-replay SCRIPT OUTDIR [--assets DIR]
+// corvane-replay SCRIPT OUTDIR [--assets DIR] [--audio]
 //
 // Plays the whole game from a script instead of a person and a clock, in a
 // window that is never shown, and saves the frames the script names as PNG
-// files in OUTDIR. The script is checked to its end before anything runs, so
+// files in OUTDIR; with --audio also the sound of the whole flight, as
+// OUTDIR/audio.wav. The script is checked to its end before anything runs, so
 // a bad one writes no frame at all.
+#include "ReplayAudio.h"
 #include "ReplayPlayer.h"
 #include "ReplayScript.h"
 
@@ -30,7 +32,7 @@ namespace {
 constexpr int WindowWidth = GlWindow::Width;
 constexpr int WindowHeight = GlWindow::Height;
 
-const char* Usage = "usage: corvane-replay SCRIPT OUTDIR [--assets DIR]\n";
+const char* Usage = "usage: corvane-replay SCRIPT OUTDIR [--assets DIR] [--audio]\n";
 
 // Installed, the tool plays the installed game's assets; from the build tree,
 // this checkout's.
@@ -45,11 +47,12 @@ struct Options {
     std::string scriptPath;  // absolute, for reading after the working directory changes
     std::string outDir;
     std::string assets = DefaultAssets();
+    bool audio = false;      // record OUTDIR/audio.wav
 };
 
 // Bad arguments, script, assets or output folder.
 constexpr int BadInput = 2;
-// No display or no usable OpenGL.
+// No display or no usable OpenGL (or, for --audio, no OpenAL loopback device).
 constexpr int NoOpenGl = 1;
 
 int Fail(int status, const std::string& sentence)
@@ -69,6 +72,8 @@ bool ParseArguments(int argc, char** argv, Options& options, std::string& error)
                 return false;
             }
             options.assets = argv[++i];
+        } else if (arg == "--audio") {
+            options.audio = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option '" + arg + "'";
             return false;
@@ -108,18 +113,30 @@ bool OpenScript(const std::string& path, std::ifstream& in, std::string& error)
     return true;
 }
 
-// Reads the whole script; false with the first fault in error.
-bool CheckScript(const std::string& path, std::string& error)
+// Reads the whole script; false with the first fault in error. With audio,
+// the sound of the flight must fit in one WAVE file.
+bool CheckScript(const std::string& path, bool audio, std::string& error)
 {
     std::ifstream in;
     if (!OpenScript(path, in, error))
         return false;
     ReplayScript script(in, path, WindowWidth, WindowHeight);
     ReplayCommand command;
+    double played = 0.0;  // units of dt
     while (script.Next(command)) {
+        if (command.kind == ReplayCommand::Kind::Tick)
+            played += static_cast<double>(command.count) * Game::PlayedDt(command.dt);
     }
     error = script.GetError();
-    return !script.Failed();
+    if (script.Failed())
+        return false;
+    const double bytes = (played * ReplayAudio::FramesPerDt + 1.0) * AudioDevice::Channels * 2;
+    if (audio && bytes > static_cast<double>(WavWriter::MaxDataBytes)) {
+        error = path + ": the script plays " + std::to_string(static_cast<long>(played / 360000.0)) +
+                " hours of game time, more sound than one WAVE file holds (6.7 hours)";
+        return false;
+    }
+    return true;
 }
 
 // Creates the folder if missing and checks that files can be made in it.
@@ -158,6 +175,13 @@ int Play(const Options& options)
     std::fflush(stdout);  // the loader's own lines come first
 
     ReplayPlayer player(game, WindowWidth, WindowHeight, options.outDir);
+    ReplayAudio audio;
+    const std::string audioPath = options.outDir + "/audio.wav";
+    if (options.audio) {
+        if (!audio.Open(game, audioPath, error))
+            return Fail(NoOpenGl, error);
+        player.SetAudio(&audio);
+    }
     ReplayScript script(in, options.script, WindowWidth, WindowHeight);
     ReplayCommand command;
     while (script.Next(command)) {
@@ -167,7 +191,11 @@ int Play(const Options& options)
     // The file changed since it was checked.
     if (script.Failed())
         return Fail(BadInput, script.GetError());
+    if (options.audio && !audio.Close(error))
+        return Fail(BadInput, error);
     std::printf("Frames: %d written to %s\n", player.GetFramesSaved(), options.outDir.c_str());
+    if (options.audio)
+        std::printf("Sound: written to %s\n", audioPath.c_str());
     return 0;
 }
 
@@ -181,7 +209,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "corvane-replay: %s\n%s", error.c_str(), Usage);
         return BadInput;
     }
-    if (!CheckScript(options.script, error))
+    if (!CheckScript(options.script, options.audio, error))
         return Fail(BadInput, error);
     std::error_code code;
     if (!fs::is_directory(options.assets, code))
