@@ -30,8 +30,7 @@ add_compile_options(-Wno-pointer-bool-conversion)
 add_library(corvane_web STATIC
   "${CMAKE_SOURCE_DIR}/src/web/GlCompat.cpp"
   "${CMAKE_SOURCE_DIR}/src/web/Soil.cpp"
-  "${CMAKE_SOURCE_DIR}/src/web/StbUpload.cpp"
-  "${CMAKE_SOURCE_DIR}/src/web/WebPage.cpp")
+  "${CMAKE_SOURCE_DIR}/src/web/StbUpload.cpp")
 set(web_view "${CMAKE_BINARY_DIR}/layers/web")
 file(MAKE_DIRECTORY "${web_view}")
 file(CREATE_LINK "${CMAKE_SOURCE_DIR}/src/web" "${web_view}/web" SYMBOLIC)
@@ -48,11 +47,20 @@ set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/app/DataDirectory.cpp" APPEND PROPE
              COMPILE_DEFINITIONS CORVANE_DATA_FROM_BINARY="")
 
 # The page's files in CORVANE_WEB_SITE: index.html with its icon, corvane.js and
-# corvane.wasm, and the game's assets packed into corvane-assets.data with
+# corvane.wasm, the game's assets packed into corvane-assets.data with
 # the script that puts them into the page's file system before the game
-# starts, at the paths the game reads (relative to "/", its working directory).
+# starts, at the paths the game reads (relative to "/", its working directory),
+# and the demo flight's replay script.
 function(corvane_web_page target)
-  target_link_libraries(${target} PRIVATE corvane_web)
+  # What the page adds around the game (WebPage), with the replay player,
+  # which reads scripts with corvane-replay's own reader.
+  add_library(corvane_webpage STATIC
+    "${CMAKE_SOURCE_DIR}/src/web/WebPage.cpp"
+    "${CMAKE_SOURCE_DIR}/src/web/WebReplay.cpp"
+    "${CMAKE_SOURCE_DIR}/tools/replay/ReplayScript.cpp")
+  target_include_directories(corvane_webpage PRIVATE "${CMAKE_SOURCE_DIR}/tools/replay")
+  target_link_libraries(corvane_webpage PUBLIC corvane_web corvane_app)
+  target_link_libraries(${target} PRIVATE corvane_webpage)
   target_link_options(${target} PRIVATE
     -sLEGACY_GL_EMULATION=1
     # Without this the emulation keeps the attribute pointers of the previous
@@ -72,6 +80,8 @@ function(corvane_web_page target)
     DEPENDS ${assets} "${CMAKE_SOURCE_DIR}/scripts/web-pack"
     COMMENT "Packing the assets for the page")
   configure_file("${CMAKE_SOURCE_DIR}/src/web/page/index.html" "${CORVANE_WEB_SITE}/index.html" COPYONLY)
+  # The demo flight, for index.html?replay=demo.txt.
+  configure_file("${CMAKE_SOURCE_DIR}/tools/replay/demo.txt" "${CORVANE_WEB_SITE}/demo.txt" COPYONLY)
   configure_file("${CMAKE_SOURCE_DIR}/assets/icons/hicolor/48x48/apps/corvane.png" "${CORVANE_WEB_SITE}/corvane.png"
                  COPYONLY)
   add_custom_target(${target}_assets ALL DEPENDS "${CORVANE_WEB_SITE}/corvane-assets.data")

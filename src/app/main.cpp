@@ -89,12 +89,16 @@ int main(int argc, char** argv)
     glutMouseFunc(mouse);
     glutReshapeFunc(reshape);
 #ifdef __EMSCRIPTEN__
-    // The page's pointer, which moves by relative motion (Pointer Lock).
-    WebPage::ConnectPointer(GlWindow::Width, GlWindow::Height, passiveMotion);
+    // The page's pointer, which moves by relative motion (Pointer Lock); and
+    // a replay script, when the page holds one, in place of the clock.
+    WebPage::Connect(*game, GlWindow::Width, GlWindow::Height, passiveMotion);
+    const bool clock = !WebPage::PlayReplay();
 #else
     glutPassiveMotionFunc(passiveMotion);
+    const bool clock = true;
 #endif
-    glutTimerFunc(TickMilliseconds, timer, 0);
+    if (clock)
+        glutTimerFunc(TickMilliseconds, timer, 0);
 
     glutMainLoop();
     return 0;

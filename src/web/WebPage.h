@@ -1,5 +1,7 @@
 #pragma once
 
+class Game;
+
 // What the page adds around the game in place of the desktop's window system.
 //
 // Pointer: the game steers by pointer positions, as GLUT reports them with
@@ -16,14 +18,31 @@
 // loading), and calls Module.onFrame, when the page's script has set it,
 // right after each frame, while the canvas still holds that frame: the tests
 // read the frames there.
+//
+// State: Module.gameState() returns what the game holds at that moment, read
+// only, so that the page's script can see what input did: frames (drawn),
+// angleH and angleV (the camera's, degrees), thrust (0 or 1), lookBack,
+// bullets and explosions (how many are alive) and ship ([x, y, z]).
+//
+// Replay: when the page holds a replay script (Module.replay.bytes, see
+// index.html), WebReplay plays it in place of the clock and the player.
 class WebPage {
 public:
     using Motion = void (*)(int x, int y);
 
-    // Connects the canvas's pointer events to motion; the pointer starts at
-    // the centre of a window of width x height.
-    static void ConnectPointer(int width, int height, Motion motion);
+    // Connects the canvas's pointer events to motion (the pointer starts at
+    // the centre of a window of width x height) and game to Module.gameState.
+    static void Connect(Game& game, int width, int height, Motion motion);
 
-    // Call after each frame is swapped.
-    static void FrameDrawn();
+    // Plays the replay script the page holds, if any, instead of the clock
+    // and the player's input. False when it holds none, or one that cannot
+    // be played (the page is told why): the caller starts the clock then.
+    static bool PlayReplay();
+
+    // Call after each frame is drawn; name is the replay's name for the
+    // frame, which the page keeps, or null.
+    static void FrameDrawn(const char* name = nullptr);
+
+    // Stops the canvas's pointer events from reaching the game.
+    static void DisconnectPointer();
 };

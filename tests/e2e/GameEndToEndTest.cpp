@@ -1,9 +1,15 @@
 // The shipped game binary under its own virtual X server, played through
-// XTest pointer and key events (xdotool) and checked from window captures.
-// Under the software renderer the game draws a few frames per second, so
-// every check polls with a generous timeout instead of sleeping fixed times.
+// XTest pointer and key events (xdotool) and checked from its frames, each
+// read back as the game presents it (WindowFrames). Nothing waits on the
+// clock for what the game does: a check looks at the first frame that shows
+// an input, or at the frames that follow it until one shows what it should,
+// and a deadline only catches a hang. That holds however slowly the machine
+// draws: one tick plays at most a quarter of a second (Game::MaxTickDt)
+// before the next frame, so a shot is in sight in the frames just after the
+// click, and an explosion is on several frames.
 
 #include "GlTestContext.h"
+#include "WindowFrames.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +37,9 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// A wait for a frame that lasts this long means the game hangs, however slow the machine.
+constexpr int HangSeconds = 120;
 
 const std::string SourceDir = CORVANE_SOURCE_DIR;
 const std::string BinaryDir = CORVANE_BINARY_DIR;
@@ -95,31 +104,7 @@ bool Ended(pid_t pid, int& status)
     return waitpid(pid, &status, WNOHANG) == pid;
 }
 
-struct Image {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;  // top row first
-
-    bool Valid() const { return width > 0 && height > 0; }
-    const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-};
-
-// Reads a binary PPM (P6, maxval 255), as ImageMagick writes it.
-Image ReadPpm(const std::string& path)
-{
-    Image image;
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int maxval = 0;
-    if (!(in >> magic >> image.width >> image.height >> maxval) || magic != "P6" || maxval != 255 ||
-        image.width <= 0 || image.height <= 0 || image.width > 8192 || image.height > 8192) {
-        return Image();
-    }
-    in.get();
-    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
-    if (!in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size())))
-        return Image();
-    return image;
-}
+using Image = WindowFrames::Image;
 
 // Colour statistics over a rectangle given in fractions of the image.
 struct Region {
@@ -324,21 +309,10 @@ public:
             why = "no window titled \"Corvane\" appeared within 60 s";
             return false;
         }
-        return true;
+        return frames.Watch(display, std::stoul(window), why);
     }
 
     std::string Geometry() { return Run("xdotool getwindowgeometry " + window); }
-
-    // The window as it is on screen. Polling captures is costly, and a busy
-    // machine needs its time for the game's frames: only Keep writes a file.
-    Image Capture()
-    {
-        const std::string ppm = ShotDir + "/capture.ppm";
-        Run("import -window " + window + " -depth 8 ppm:" + ppm);
-        Image image = ReadPpm(ppm);
-        std::remove(ppm.c_str());
-        return image;
-    }
 
     // Keeps a capture as NAME.png, for looking at failures.
     static void Keep(const std::string& name, const Image& image)
@@ -354,41 +328,44 @@ public:
         gltest::SavePng(ShotDir + "/" + name + ".png", rgba, image.width, image.height);
     }
 
-    // Polls captures until test() holds or the timeout passes; returns the last capture.
-    bool WaitFor(const std::string& name, std::function<bool(const Image&)> test, Image& last, int seconds = 60)
+    // Frames as the game presents them until one passes test() or the
+    // deadline passes (a hang); the last is kept as NAME.png and in last.
+    bool WaitFor(const std::string& name, std::function<bool(const Image&)> test, Image& last, int seconds = 120)
     {
         const auto deadline = Clock::now() + std::chrono::seconds(seconds);
         do {
-            last = Capture();
+            const Image next = frames.Next(seconds);
+            if (next.Valid())
+                last = next;
             if (last.Valid() && test(last)) {
                 Keep(name, last);
                 return true;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         } while (Clock::now() < deadline);
         Keep(name, last);
         return false;
     }
 
-    // Waits until three captures in a row, over more than two seconds, agree:
-    // the game has drawn the latest input even when a busy machine draws a
-    // frame only every half second or so.
-    Image Settled(const std::string& name, int seconds = 30)
+    // The first frame that shows the input just sent, kept as NAME.png.
+    Image AfterInput(const std::string& name)
     {
-        Image previous = Capture();
-        int agreeing = 0;
-        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-        while (Clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-            Image current = Capture();
-            agreeing = Difference(previous, current, Whole) < 0.5 ? agreeing + 1 : 0;
-            previous = current;
-            if (agreeing == 2)
-                break;
-        }
-        Keep(name, previous);
-        return previous;
+        const Image image = frames.AfterInput(HangSeconds);
+        Keep(name, image);
+        return image;
     }
+
+    // A number of frames presented after this call: the game runs.
+    bool Presents(int count)
+    {
+        frames.Forget();
+        for (int i = 0; i < count; i++) {
+            if (!frames.Next(HangSeconds).Valid())
+                return false;
+        }
+        return true;
+    }
+
+    WindowFrames frames;
 
     void Xdo(const std::string& arguments) { Run("xdotool " + arguments); }
 
@@ -416,6 +393,7 @@ public:
     // Ends the X server and waits for the game; returns its wait status, or -1 on timeout.
     int EndServerAndWait(int seconds)
     {
+        frames.Close();
         if (xvfb > 0) {
             kill(xvfb, SIGTERM);
             waitpid(xvfb, nullptr, 0);
@@ -432,6 +410,7 @@ public:
 
     void Stop()
     {
+        frames.Close();
         if (game > 0) {
             kill(game, SIGKILL);
             waitpid(game, nullptr, 0);
@@ -464,105 +443,93 @@ TEST(GameEndToEnd, PlayedThroughTheXServer)
     EXPECT_NE(std::string::npos, session.Geometry().find("800x600")) << session.Geometry();
 
     // The start: sky above, terrain below, the ship just below the centre.
+    // The pointer comes to the centre, where the camera put it: the view stays.
     Image start;
     ASSERT_TRUE(session.WaitFor("01-start", SkyAboveTerrain, start))
         << "condition not met: sky in the upper part and terrain in the lower part at the start";
-    start = session.Settled("01-start");
-
-    // Left click: a bullet in flight, a white sphere ahead of the ship that
-    // recedes towards the centre and shrinks below a pixel within a second or
-    // so; each try clicks, then captures a few times at once. Nothing else
-    // changes in the view meanwhile.
     session.MoveTo(400, 300);
+    start = session.AfterInput("01-start");
+
+    // Left click: a bullet in flight, a white sphere ahead of the ship in the
+    // first frames after the click (a tick moves it at most 100 units), that
+    // recedes towards the centre; the second frame presented after the click
+    // is drawn after it. Nothing else changes in the view meanwhile. A frame
+    // the test was too busy to read is made up for by another shot.
     int white = 0;
     Image shot;
-    for (int attempt = 0; attempt < 8 && white < 6; attempt++) {
+    for (int attempt = 0; attempt < 3 && white < 6; attempt++) {
+        session.frames.Forget();
         session.Xdo("click 1");
-        for (int capture = 0; capture < 5 && white < 6; capture++) {
-            shot = session.Capture();
-            white = NewWhitePixels(start, shot, AheadOfShip);
+        for (int frame = 0; frame < 3 && white < 6; frame++) {
+            const Image image = session.frames.Next(HangSeconds);
+            const int count = NewWhitePixels(start, image, AheadOfShip);
+            if (count > white) {
+                white = count;
+                shot = image;
+            }
         }
     }
     GameSession::Keep("01-bullet", shot);
     EXPECT_GE(white, 6) << "condition not met: a white sphere ahead of the ship just after a left click";
 
     // Pointer moved right with no button held: the view turns.
-    session.MoveTo(400, 300);
     session.MoveTo(440, 300);
-    Image turned;
-    EXPECT_TRUE(session.WaitFor("02-turned-right", [&](const Image& image) {
-        return Difference(start, image, Whole) > 4;
-    }, turned)) << "condition not met: the view turns when the pointer moves right";
-    turned = session.Settled("02-turned-right");
+    const Image turned = session.AfterInput("02-turned-right");
+    EXPECT_GT(Difference(start, turned, Whole), 4) << "condition not met: the view turns when the pointer moves right";
 
-    // Pointer moved down: the view tilts down, more ground, less sky.
+    // Pointer moved down: the view tilts 60 degrees down, more ground, less sky.
     const double topSkyBefore = Measure(turned, Top).b - Measure(turned, Top).r;
     session.MoveTo(440, 360);
-    Image tilted;
-    EXPECT_TRUE(session.WaitFor("03-tilted-down", [&](const Image& image) {
-        const Stats top = Measure(image, Top);
-        return top.b - top.r < topSkyBefore - 5;
-    }, tilted)) << "condition not met: moving the pointer down tilts the view towards the ground";
+    const Image tilted = session.AfterInput("03-tilted-down");
+    EXPECT_LT(Measure(tilted, Top).b - Measure(tilted, Top).r, topSkyBefore - 5)
+        << "condition not met: moving the pointer down tilts the view towards the ground";
 
-    // Gliding down and firing level. A tick's dt is the real time since the
-    // last one, so under the software renderer, and more so on a busy
-    // machine, it is large (tens of hundredths of a second) and a steep shot
-    // overshoots the target layer into the ground, out of sight. So the ship
-    // first glides 5 degrees down with space held for a fixed time: it covers
-    // 100 units a second whatever the frame rate, reaches the floor within
-    // 5 s (460 units), and stays there, since a step that would end under
-    // the floor is dropped whole; it stops less than dt x sin 5 degrees above
-    // the floor, inside the target layer. Then it levels out and fires:
-    // every bullet bursts in its first tick, 4 x dt ahead at its height.
-    session.MoveTo(440, 305);
-    session.Xdo("keydown space");
-    std::this_thread::sleep_for(std::chrono::seconds(8));
-    session.Xdo("keyup space");
-    session.MoveTo(440, 300);
-    const Image aimed = session.Settled("04-aimed");
-    // An explosion lives a fixed span of game time, half a second or so, and
-    // shows best a few frames after the click. Captures back to back would
-    // hold up the X server and so stretch the game's ticks until its
-    // explosions die within a frame: one capture a shot, a moment after it.
+    // Fired this steeply from the ship's height, a shot comes down to the
+    // target layer in ten units of dt and bursts in sight (the game moves it
+    // in steps of at most one unit, so it cannot pass through the layer
+    // between two frames); the explosion lives some sixty units, so it is on
+    // two frames at least, however long the ticks. Each shot is watched for
+    // 30 frames, more than a fast machine takes to bring it down and spread it.
     int burstPixels = 0;
     Image burst;
-    for (int shot = 0; shot < 20 && burstPixels < 40; shot++) {
+    for (int attempt = 0; attempt < 3 && burstPixels < 40; attempt++) {
+        session.frames.Forget();
         session.Xdo("click 1");
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        burst = session.Capture();
-        burstPixels = NewExplosionPixels(aimed, burst);
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        for (int frame = 0; frame < 30 && burstPixels < 40; frame++) {
+            const Image image = session.frames.Next(HangSeconds);
+            const int count = NewExplosionPixels(tilted, image);
+            if (count > burstPixels) {
+                burstPixels = count;
+                burst = image;
+            }
+        }
     }
     GameSession::Keep("05-explosion", burst);
     EXPECT_GE(burstPixels, 40) << "condition not met: red-to-orange explosion points after left clicks that reach the ground";
     Image after;
     EXPECT_TRUE(session.WaitFor("06-explosion-gone", [&](const Image& image) {
-        return NewExplosionPixels(aimed, image) < 10;
-    }, after, 90)) << "condition not met: the explosion dies away";
+        return NewExplosionPixels(tilted, image) < 10;
+    }, after)) << "condition not met: the explosion dies away";
 
     // Turned round, level, towards the middle of the terrain: ground to the
     // horizon for the ship checks (this view costs the most to draw).
     session.MoveTo(620, 300);
-    const Image chase = session.Settled("07-chase");
+    const Image chase = session.AfterInput("07-chase");
 
     // Right button held: the ship seen from the front; released: from behind again.
     session.Xdo("mousedown 3");
-    Image front;
-    EXPECT_TRUE(session.WaitFor("08-look-back", [&](const Image& image) {
-        return Difference(chase, image, ShipArea) > 8;
-    }, front)) << "condition not met: holding the right button shows the ship from the front";
+    const Image front = session.AfterInput("08-look-back");
+    EXPECT_GT(Difference(chase, front, ShipArea), 8) << "condition not met: holding the right button shows the ship from the front";
     session.Xdo("mouseup 3");
-    Image behind;
-    EXPECT_TRUE(session.WaitFor("09-chase-again", [&](const Image& image) {
-        return Difference(chase, image, ShipArea) < Difference(chase, front, ShipArea) / 2;
-    }, behind)) << "condition not met: releasing the right button shows the ship from behind again";
+    const Image behind = session.AfterInput("09-chase-again");
+    EXPECT_LT(Difference(chase, behind, ShipArea), Difference(chase, front, ShipArea) / 2)
+        << "condition not met: releasing the right button shows the ship from behind again";
 
     // Space held: the ship moves, so the ground under it shifts.
-    const Image beforeThrust = session.Settled("10-before-thrust");
     session.Xdo("keydown space");
     Image moved;
     EXPECT_TRUE(session.WaitFor("11-thrust", [&](const Image& image) {
-        return Difference(beforeThrust, image, Bottom) > 6;
+        return Difference(behind, image, Bottom) > 6;
     }, moved)) << "condition not met: holding space moves the ship over the ground";
     session.Xdo("keyup space");
 
@@ -593,7 +560,7 @@ TEST(GameEndToEnd, StartsWithSkyTerrainAndShip)
         return SkyAboveTerrain(image) && CountPixels(image, ShipWithWings, IsShipRed) >= 60;
     }, start)) << "condition not met: sky above, terrain below and the ship's red stripes just below the centre";
     // Still running some frames later.
-    session.Settled("31-start-settled", 10);
+    EXPECT_TRUE(session.Presents(3)) << "the game stopped drawing at the start";
     EXPECT_TRUE(session.Running()) << "the game ended at the start";
     const std::string out = session.Stdout();
     EXPECT_TRUE(IsShipLoaderOutput(out)) << "standard output was:\n" << out;
@@ -620,7 +587,8 @@ TEST(GameEndToEnd, RunsWithEveryAssetMissing)
 
     // Still running some frames later, after the pointer has steered.
     session.MoveTo(420, 320);
-    session.Settled("21-no-assets-steered", 10);
+    session.AfterInput("21-no-assets-steered");
+    EXPECT_TRUE(session.Presents(3)) << "the game stopped drawing without its assets";
     EXPECT_TRUE(session.Running()) << "the game ended without its assets";
 
     const std::string out = session.Stdout();

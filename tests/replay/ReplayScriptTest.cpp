@@ -74,6 +74,20 @@ TEST(ReplayScriptTest, ReadsEveryCommandSkippingCommentsAndBlankLines)
     EXPECT_EQ(10, c[7].line);
 }
 
+TEST(ReplayScriptTest, ReadsTickLengthsInEveryDecimalForm)
+{
+    const struct {
+        const char* length;
+        float dt;
+    } cases[] = {{".5", 0.5f}, {"5.", 5.0f}, {"0.1", 0.1f}, {"007", 7.0f}, {"10000", 10000.0f},
+                 {"9999.99999999999999999", 10000.0f}};
+    for (const auto& c : cases) {
+        const Reading reading = Read(std::string("tick ") + c.length + "\n");
+        ASSERT_EQ("", reading.error) << c.length;
+        EXPECT_EQ(c.dt, reading.commands.at(0).dt) << c.length;
+    }
+}
+
 TEST(ReplayScriptTest, EachFaultIsOneLineNamingFileLineAndProblem)
 {
     struct Case {
@@ -94,6 +108,12 @@ TEST(ReplayScriptTest, EachFaultIsOneLineNamingFileLineAndProblem)
         {"tick -2\n", "1: tick length '-2' is out of range: more than 0 and at most 10000 hundredths of a second"},
         {"tick 10000.5\n", "1: tick length '10000.5' is out of range: more than 0 and at most 10000 hundredths of a second"},
         {"tick inf\n", "1: tick length 'inf' is out of range: more than 0 and at most 10000 hundredths of a second"},
+        {"tick NaN\n", "1: tick length 'NaN' is out of range: more than 0 and at most 10000 hundredths of a second"},
+        {"tick +1\n", "1: tick length '+1' is not a number (hundredths of a second, such as 1 or 2.5)"},
+        {"tick 1..2\n", "1: tick length '1..2' is not a number (hundredths of a second, such as 1 or 2.5)"},
+        {"tick 0x10\n", "1: tick length '0x10' is not a number (hundredths of a second, such as 1 or 2.5)"},
+        {"tick infinite\n", "1: tick length 'infinite' is not a number (hundredths of a second, such as 1 or 2.5)"},
+        {"tick .\n", "1: tick length '.' is not a number (hundredths of a second, such as 1 or 2.5)"},
         {"ticks 0 1\n", "1: tick count '0' is not a whole number from 1 to 100000"},
         {"ticks 2.5 1\n", "1: tick count '2.5' is not a whole number from 1 to 100000"},
         {"ticks 99999999999999999999 1\n", "1: tick count '99999999999999999999' is not a whole number from 1 to 100000"},

@@ -1,7 +1,10 @@
 #include "ReplayScript.h"
 
+#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <istream>
 #include <utility>
@@ -55,6 +58,62 @@ std::vector<std::string_view> Split(std::string_view text)
 const char* Plural(std::size_t count)
 {
     return count == 1 ? "" : "s";
+}
+
+bool EqualsIgnoringCase(std::string_view word, std::string_view lower)
+{
+    if (word.size() != lower.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); i++) {
+        if (std::tolower(static_cast<unsigned char>(word[i])) != lower[i])
+            return false;
+    }
+    return true;
+}
+
+enum class Number { NotOne, OutOfRange, Read };
+
+// Reads the whole word as std::from_chars reads a float in fixed notation
+// (which the page's C++ library does not offer): an optional '-', then
+// digits with at most one '.', or inf, infinity, nan or nan(CHARS) in any
+// case. Rounds to the nearest float; OutOfRange when the value is too
+// large for a float, or too small for any but zero.
+Number ReadFixed(std::string_view word, float& value)
+{
+    const bool negative = !word.empty() && word[0] == '-';
+    const std::string_view body = word.substr(negative ? 1 : 0);
+    if (EqualsIgnoringCase(body, "inf") || EqualsIgnoringCase(body, "infinity")) {
+        value = negative ? -HUGE_VALF : HUGE_VALF;
+        return Number::Read;
+    }
+    if (EqualsIgnoringCase(body.substr(0, 3), "nan")) {
+        const std::string_view rest = body.substr(3);
+        bool chars = rest.size() >= 2 && rest.front() == '(' && rest.back() == ')';
+        for (std::size_t i = 1; chars && i + 1 < rest.size(); i++)
+            chars = std::isalnum(static_cast<unsigned char>(rest[i])) || rest[i] == '_';
+        if (!rest.empty() && !chars)
+            return Number::NotOne;
+        value = std::nanf("");
+        return Number::Read;
+    }
+    std::size_t digits = 0;
+    bool point = false;
+    for (const char c : body) {
+        if (c >= '0' && c <= '9')
+            digits++;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return Number::NotOne;
+    }
+    if (digits == 0)
+        return Number::NotOne;
+    const std::string text(word);
+    errno = 0;
+    value = std::strtof(text.c_str(), nullptr);
+    // strtof flags subnormal results too, which from_chars reads.
+    const bool lost = errno == ERANGE && (std::isinf(value) || value == 0.0f);
+    return lost ? Number::OutOfRange : Number::Read;
 }
 
 }  // namespace
@@ -183,10 +242,10 @@ bool ReplayScript::ParseTick(const std::vector<std::string_view>& words, ReplayC
 
     const std::string_view dt = words.back();
     float value = 0.0f;
-    const auto [end, status] = std::from_chars(dt.data(), dt.data() + dt.size(), value, std::chars_format::fixed);
-    if ((status != std::errc() && status != std::errc::result_out_of_range) || end != dt.data() + dt.size())
+    const Number number = ReadFixed(dt, value);
+    if (number == Number::NotOne)
         return Fail("tick length " + Quote(dt) + " is not a number (hundredths of a second, such as 1 or 2.5)");
-    if (status != std::errc() || !std::isfinite(value) || value <= 0.0f || value > MaxDt) {
+    if (number == Number::OutOfRange || !std::isfinite(value) || value <= 0.0f || value > MaxDt) {
         return Fail("tick length " + Quote(dt) + " is out of range: more than 0 and at most " +
                     std::to_string(static_cast<int>(MaxDt)) + " hundredths of a second");
     }
