@@ -29,8 +29,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
-# The programs go to /usr/games in the package.
+# The programs go to /usr/games in the package, and its folders are
+# rwxr-xr-x whatever the umask.
 set(CPACK_CORVANE_BINDIR "${CMAKE_INSTALL_BINDIR}")
 set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/CorvaneDebianGames.cmake")
+# The archive members' modes do not follow the umask.
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/CorvaneDebianMembers.cmake")
+# Time stamps from the last commit's date (SOURCE_DATE_EPOCH), so a package
+# built again from the same commit, in any folder, is the same file.
+set(CPACK_CORVANE_SOURCE_DIR "${PROJECT_SOURCE_DIR}")
+set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/CorvaneSourceDate.cmake")
 
 include(CPack)

@@ -90,4 +90,9 @@ function(corvane_web_page target)
   configure_file("${CMAKE_SOURCE_DIR}/assets/icons/hicolor/48x48/apps/corvane.png" "${CORVANE_WEB_SITE}/corvane.png"
                  COPYONLY)
   add_custom_target(${target}_assets ALL DEPENDS "${CORVANE_WEB_SITE}/corvane-assets.data")
+
+  # The page carries its licence and the copyright file, which holds the
+  # notices of the libraries built into corvane.wasm.
+  configure_file("${CMAKE_SOURCE_DIR}/LICENSE" "${CORVANE_WEB_SITE}/LICENSE" COPYONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/packaging/copyright" "${CORVANE_WEB_SITE}/copyright" COPYONLY)
 endfunction()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks of the installation, run by CTest under a virtual X server:
-#   installation.sh moved|package BINARY_DIR SOURCE_DIR E2E_TEST
+#   installation.sh moved|package|reproducible BINARY_DIR SOURCE_DIR E2E_TEST
 # The game is played through the end-to-end test binary (E2E_TEST), pointed
 # at the installed program.
 set -u
@@ -88,6 +88,62 @@ package)
       esac
     done
   done
+  ;;
+reproducible)
+  # The package of this build, and that of a second build of a copy of the
+  # source in another folder, made with another umask and time zone: the same
+  # bytes. Only what the package needs is built the second time.
+  cache() { sed -n "s/^$1:[A-Z]*=//p" "$bin/CMakeCache.txt"; }
+  if [ "$(cache CORVANE_SANITIZE)" = ON ] || [ "$(cache CORVANE_FUZZ)" = ON ]; then
+    echo "skipped: a sanitizer build is not what is packaged"
+    exit 77
+  fi
+  # The second build lies where this one lies in its source folder (the
+  # replay tool holds the way from its folder to the checkout's assets).
+  layout=$(realpath -m --relative-to="$src" "$bin")
+  case $layout in
+    ..|../*|/*) echo "skipped: the build folder is not inside the source folder"; exit 77 ;;
+  esac
+  # Every member is dated the last commit's date: from git here, or from
+  # packaging/source-date in a tarball; the copy, without git, gets the file.
+  date=$(sed -n '1{/^[0-9][0-9]*$/p}' "$src/packaging/source-date")
+  if [ -z "$date" ] && [ -e "$src/.git" ]; then date=$(git -C "$src" log -1 --format=%ct); fi
+  if [ -z "${SOURCE_DATE_EPOCH:-}" ] && [ -z "$date" ]; then
+    export SOURCE_DATE_EPOCH=1800000000  # neither: any fixed date
+  fi
+  [ -z "${SOURCE_DATE_EPOCH:-}" ] || date=$SOURCE_DATE_EPOCH
+  cpack -G DEB --config "$bin/CPackConfig.cmake" -B "$tmp/first" >"$tmp/cpack.log" 2>&1 \
+    || fail "cpack failed: $(tail -20 "$tmp/cpack.log")"
+  first=("$tmp"/first/*.deb)
+  stamps=$(dpkg-deb --fsys-tarfile "${first[0]}" | TZ=UTC tar -tv --full-time | awk '{print $4 " " $5}' | sort -u)
+  [ "$stamps" = "$(TZ=UTC date -d "@$date" '+%Y-%m-%d %H:%M:%S')" ] \
+    || fail "the package's files are not all dated the commit's date $date: $(head -3 <<<"$stamps")"
+  copy="$tmp/elsewhere/corvane-copy"
+  mkdir -p "$copy"
+  (
+    umask 077
+    export TZ=Pacific/Kiritimati
+    # The source without its history and builds, as a clone or tarball holds it.
+    tar -C "$src" --exclude=./.git --exclude='./build*' --exclude=./dist --exclude="./$layout" -cf - . |
+      tar -C "$copy" --no-same-permissions -xf - || exit 1
+    echo "$date" >"$copy/packaging/source-date"
+    cmake -S "$copy" -B "$copy/$layout" -DCORVANE_TESTS=OFF -DCMAKE_BUILD_TYPE="$(cache CMAKE_BUILD_TYPE)" \
+      -DCMAKE_C_COMPILER="$(cache CMAKE_C_COMPILER)" -DCMAKE_CXX_COMPILER="$(cache CMAKE_CXX_COMPILER)" \
+      -DCMAKE_C_FLAGS="$(cache CMAKE_C_FLAGS)" -DCMAKE_CXX_FLAGS="$(cache CMAKE_CXX_FLAGS)" &&
+      cmake --build "$copy/$layout" -j 2 &&
+      cpack -G DEB --config "$copy/$layout/CPackConfig.cmake" -B "$tmp/second"
+  ) >"$tmp/second.log" 2>&1 || fail "the second build failed: $(tail -20 "$tmp/second.log")"
+  second=("$tmp"/second/*.deb)
+  if ! cmp "${first[0]}" "${second[0]}"; then
+    if command -v diffoscope >/dev/null 2>&1; then
+      diffoscope --no-progress --text - "${first[0]}" "${second[0]}" | head -n 100
+    else
+      dpkg-deb -x "${first[0]}" "$tmp/x1" && dpkg-deb -x "${second[0]}" "$tmp/x2"
+      diff <(dpkg-deb --contents "${first[0]}") <(dpkg-deb --contents "${second[0]}") | head -20
+      diff -r "$tmp/x1" "$tmp/x2" | head -20
+    fi
+    fail "the package built in $copy/$layout differs from the one built in $bin"
+  fi
   ;;
 *)
   fail "unknown case $case_name"

@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -35,11 +36,19 @@ constexpr int WindowHeight = GlWindow::Height;
 const char* Usage = "usage: corvane-replay SCRIPT OUTDIR [--assets DIR] [--audio]\n";
 
 // Installed, the tool plays the installed game's assets; from the build tree,
-// this checkout's.
+// this checkout's, which the build names relative to the tool's own folder
+// (CORVANE_DEFAULT_ASSETS) so the program holds no path of the machine that
+// built it.
 std::string DefaultAssets()
 {
     const std::string installed = DataDirectory::Find();
-    return installed.empty() ? CORVANE_DEFAULT_ASSETS : installed;
+    if (!installed.empty())
+        return installed;
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        return CORVANE_DEFAULT_ASSETS;
+    return (executable.parent_path() / CORVANE_DEFAULT_ASSETS).lexically_normal().string();
 }
 
 struct Options {
