@@ -216,13 +216,16 @@ void Terrain::BuildRegions()
                             continue;  // a cell of no area past the grid's end
                         const float a = heights[top * Size + left], b = heights[top * Size + right];
                         const float c = heights[bottom * Size + left], d = heights[bottom * Size + right];
+                        const float du = 1.0f / static_cast<float>(right - left);
+                        const float dv = 1.0f / static_cast<float>(bottom - top);
                         for (int r = top; r <= bottom; r++) {
-                            const float v = static_cast<float>(r - top) / static_cast<float>(bottom - top);
+                            const float v = static_cast<float>(r - top) * dv;
+                            const unsigned char* row = &heights[r * Size];
                             for (int col = left; col <= right; col++) {
-                                const float u = static_cast<float>(col - left) / static_cast<float>(right - left);
+                                const float u = static_cast<float>(col - left) * du;
                                 const float drawn = u + v <= 1.0f ? a + (b - a) * u + (c - a) * v
                                                                   : d + (c - d) * (1.0f - u) + (b - d) * (1.0f - v);
-                                worst = std::max(worst, std::fabs(heights[r * Size + col] - drawn));
+                                worst = std::max(worst, std::fabs(row[col] - drawn));
                             }
                         }
                     }
@@ -357,9 +360,9 @@ void Terrain::ChooseLevels()
     const float ex = -(model[0] * t[0] + model[1] * t[1] + model[2] * t[2]);
     const float ey = -(model[4] * t[0] + model[5] * t[1] + model[6] * t[2]);
     const float ez = -(model[8] * t[0] + model[9] * t[1] + model[10] * t[2]);
-    // A length l at distance d spans about l * pixelsAtUnit / d pixels of
-    // the viewport's height (exactly so at the centre of the view; up to
-    // 1.5 times that in the corners of an 800 x 600 view of 45 degrees).
+    // An angle of a radians spans about a * pixelsAtUnit pixels of the
+    // viewport's height (exactly so at the centre of the view; up to 1.5
+    // times that in the corners of an 800 x 600 view of 45 degrees).
     const float pixelsAtUnit = 0.5f * static_cast<float>(viewport[3]) * projection[5];
     const bool perspective = std::isfinite(pixelsAtUnit) && pixelsAtUnit > 0.0f && projection[15] == 0.0f;
 
@@ -396,7 +399,16 @@ void Terrain::ChooseLevels()
             const float dx = std::max({region.x0 - ex, 0.0f, ex - region.x1});
             const float dy = std::max({region.y0 - ey, 0.0f, ey - region.y1});
             const float dz = std::max({region.z0 - ez, 0.0f, ez - region.z1});
-            const float allowed = MaxScreenError * std::sqrt(dx * dx + dy * dy + dz * dz) / pixelsAtUnit;
+            // A height error e at horizontal distance h and height difference
+            // g from the eye subtends e * h / (h^2 + g^2) radians: the largest
+            // of that over the region's box is its angular size per unit.
+            const float nearest = std::sqrt(dx * dx + dz * dz);
+            const float fx = std::max(std::fabs(ex - region.x0), std::fabs(ex - region.x1));
+            const float fz = std::max(std::fabs(ez - region.z0), std::fabs(ez - region.z1));
+            const float farthest = std::sqrt(fx * fx + fz * fz);
+            const float h = nearest >= dy ? nearest : (farthest <= dy ? farthest : dy);
+            // The eye inside the box allows no error.
+            const float allowed = h > 0.0f ? MaxScreenError * (h * h + dy * dy) / (h * pixelsAtUnit) : 0.0f;
             level = LevelCount - 1;
             while (level > 0 && region.error[level] > allowed)
                 level--;

@@ -18,9 +18,11 @@ class Texture;
 // Detail follows the distance. The grid is cut into 32 x 32 regions of 32 x 32
 // quads; a region is drawn at level L from every 2^L-th row and column of its
 // samples, at the coarsest level whose height error (the largest distance,
-// straight up or down, between a sample and the surface drawn over it),
-// seen from the eye at the region's nearest point, spans at most half a pixel
-// of the viewport (MaxScreenError). Neighbouring regions differ by at most one
+// straight up or down, between a sample and the surface drawn over it)
+// spans at most half a pixel of the viewport's height (MaxScreenError) at
+// the centre of the view, wherever in the region it lies: a height error e
+// at horizontal distance h from the eye and height difference g subtends
+// e h / (h^2 + g^2) radians, largest where h = g. Neighbouring regions differ by at most one
 // level, and the finer one of two then leaves out its edge samples that the
 // coarser lacks, so the two meet along the same line: no cracks. A region
 // wholly outside the view is not drawn. The level depends only on where the
