@@ -198,40 +198,58 @@ void Terrain::BuildRegions()
                 }
             }
             // Brighter samples lie lower: the highest sample is the lowest point.
-            region.x0 = static_cast<float>(c0 - Size / 2);
-            region.x1 = static_cast<float>(c1 - Size / 2);
-            region.z0 = static_cast<float>(r0 - Size / 2);
-            region.z1 = static_cast<float>(r1 - Size / 2);
-            region.y0 = high / heightScale;
-            region.y1 = low / heightScale;
+            region.box = {static_cast<float>(c0 - Size / 2), static_cast<float>(c1 - Size / 2), high / heightScale,
+                          low / heightScale, static_cast<float>(r0 - Size / 2), static_cast<float>(r1 - Size / 2)};
             region.error[0] = 0.0f;
             for (int level = 1; level < LevelCount; level++) {
                 const int step = 1 << level;
+                // In whole numbers: over a cell of w x h samples, the drawn
+                // height times w h at each sample, against the sample's.
                 float worst = 0.0f;  // in sample values
                 for (int lr = 0; lr < Q; lr += step) {
                     const int top = SampleAt(r0, lr), bottom = SampleAt(r0, lr + step);
                     for (int lc = 0; lc < Q; lc += step) {
                         const int left = SampleAt(c0, lc), right = SampleAt(c0, lc + step);
-                        if (bottom == top || right == left)
+                        const int w = right - left, h = bottom - top;
+                        if (w == 0 || h == 0)
                             continue;  // a cell of no area past the grid's end
-                        const float a = heights[top * Size + left], b = heights[top * Size + right];
-                        const float c = heights[bottom * Size + left], d = heights[bottom * Size + right];
-                        const float du = 1.0f / static_cast<float>(right - left);
-                        const float dv = 1.0f / static_cast<float>(bottom - top);
-                        for (int r = top; r <= bottom; r++) {
-                            const float v = static_cast<float>(r - top) * dv;
-                            const unsigned char* row = &heights[r * Size];
-                            for (int col = left; col <= right; col++) {
-                                const float u = static_cast<float>(col - left) * du;
-                                const float drawn = u + v <= 1.0f ? a + (b - a) * u + (c - a) * v
-                                                                  : d + (c - d) * (1.0f - u) + (b - d) * (1.0f - v);
-                                worst = std::max(worst, std::fabs(row[col] - drawn));
-                            }
+                        const int a = heights[top * Size + left], b = heights[top * Size + right];
+                        const int c = heights[bottom * Size + left], d = heights[bottom * Size + right];
+                        int cellWorst = 0;
+                        for (int y = 0; y <= h; y++) {
+                            const unsigned char* row = &heights[(top + y) * Size + left];
+                            // Up to the diagonal (x h + y w <= w h), the triangle
+                            // on the top left; past it, the one on the bottom right.
+                            const int split = (w * h - y * w) / h;
+                            for (int x = 0; x <= split; x++)
+                                cellWorst = std::max(cellWorst, std::abs(row[x] * w * h - (a * w * h + (b - a) * x * h +
+                                                                                           (c - a) * y * w)));
+                            for (int x = split + 1; x <= w; x++)
+                                cellWorst = std::max(cellWorst, std::abs(row[x] * w * h - (d * w * h + (c - d) * (w - x) * h +
+                                                                                           (b - d) * (h - y) * w)));
                         }
+                        worst = std::max(worst, static_cast<float>(cellWorst) / static_cast<float>(w * h));
                     }
                 }
                 region.error[level] = std::max(region.error[level - 1], worst / std::fabs(heightScale));
             }
+        }
+    }
+    // Blocks of regions, each box around its regions', for culling many at once.
+    blocks.clear();
+    for (int i = 0; i < RegionsPerSide; i += RegionsPerBlock) {
+        for (int j = 0; j < RegionsPerSide; j += RegionsPerBlock) {
+            Block block{regions[i * RegionsPerSide + j].box, i, j};
+            for (int bi = i; bi < i + RegionsPerBlock; bi++) {
+                for (int bj = j; bj < j + RegionsPerBlock; bj++) {
+                    const Box& box = regions[bi * RegionsPerSide + bj].box;
+                    block.box.x1 = std::max(block.box.x1, box.x1);
+                    block.box.z1 = std::max(block.box.z1, box.z1);
+                    block.box.y0 = std::min(block.box.y0, box.y0);
+                    block.box.y1 = std::max(block.box.y1, box.y1);
+                }
+            }
+            blocks.push_back(block);
         }
     }
     levels.assign(RegionCount, 0);
@@ -343,6 +361,7 @@ void Terrain::ChooseLevels()
     drawnTriangles = 0;
     if (fullDetail) {
         std::fill(levels.begin(), levels.end(), 0);
+        std::fill(sightScratch.begin(), sightScratch.end(), 1);
         for (int k = 0; k < RegionCount; k++)
             drawBases[drawnRegions++] = k;
         return;
@@ -381,39 +400,68 @@ void Terrain::ChooseLevels()
             planes[p][k] = clip[k * 4 + 3] + sign * clip[k * 4 + axis];
     }
 
-    for (int k = 0; k < RegionCount; k++) {
-        const Region& region = regions[k];
-        bool visible = true;
+    // Which side of the planes a box lies on: Outside when it is wholly
+    // behind one of them, Inside when it is wholly in front of all.
+    enum Side { Outside, Across, Inside };
+    const auto sideOf = [&planes](const Box& box) {
+        Side side = Inside;
         for (const auto& plane : planes) {
-            const float x = plane[0] > 0 ? region.x1 : region.x0;
-            const float y = plane[1] > 0 ? region.y1 : region.y0;
-            const float z = plane[2] > 0 ? region.z1 : region.z0;
-            if (plane[0] * x + plane[1] * y + plane[2] * z + plane[3] < 0) {
-                visible = false;
-                break;
+            const bool px = plane[0] > 0, py = plane[1] > 0, pz = plane[2] > 0;
+            const float nearest = plane[0] * (px ? box.x1 : box.x0) + plane[1] * (py ? box.y1 : box.y0) +
+                                  plane[2] * (pz ? box.z1 : box.z0) + plane[3];
+            if (nearest < 0)
+                return Outside;
+            const float farthest = plane[0] * (px ? box.x0 : box.x1) + plane[1] * (py ? box.y0 : box.y1) +
+                                   plane[2] * (pz ? box.z0 : box.z1) + plane[3];
+            if (farthest < 0)
+                side = Across;
+        }
+        return side;
+    };
+
+    // Regions out of sight are not drawn and need no level: they take the
+    // coarsest, which holds back no neighbour, and no neighbour meets them.
+    std::fill(sightScratch.begin(), sightScratch.end(), 0);
+    std::fill(levels.begin(), levels.end(), static_cast<signed char>(LevelCount - 1));
+    int top = RegionsPerSide, bottom = -1, left = RegionsPerSide, right = -1;  // around the regions in sight
+    for (const Block& block : blocks) {
+        const Side blockSide = sideOf(block.box);
+        if (blockSide == Outside)
+            continue;
+        for (int i = block.i0; i < block.i0 + RegionsPerBlock; i++) {
+            for (int j = block.j0; j < block.j0 + RegionsPerBlock; j++) {
+                const int k = i * RegionsPerSide + j;
+                const Region& region = regions[k];
+                if (blockSide == Across && sideOf(region.box) == Outside)
+                    continue;
+                sightScratch[k] = 1;
+                top = std::min(top, i), bottom = std::max(bottom, i);
+                left = std::min(left, j), right = std::max(right, j);
+                int level = 0;
+                if (perspective) {
+                    const Box& box = region.box;
+                    const float dx = std::max({box.x0 - ex, 0.0f, ex - box.x1});
+                    const float dy = std::max({box.y0 - ey, 0.0f, ey - box.y1});
+                    const float dz = std::max({box.z0 - ez, 0.0f, ez - box.z1});
+                    // A height error e at horizontal distance h and height
+                    // difference g from the eye subtends e h / (h^2 + g^2)
+                    // radians, which grows with h up to h = g and then falls:
+                    // its largest over the box is at the h nearest to g.
+                    float h = std::sqrt(dx * dx + dz * dz);
+                    if (h < dy) {
+                        const float fx = std::max(std::fabs(ex - box.x0), std::fabs(ex - box.x1));
+                        const float fz = std::max(std::fabs(ez - box.z0), std::fabs(ez - box.z1));
+                        h = std::min(dy, std::sqrt(fx * fx + fz * fz));
+                    }
+                    // The eye inside the box allows no error.
+                    const float allowed = h > 0.0f ? MaxScreenError * (h * h + dy * dy) / (h * pixelsAtUnit) : 0.0f;
+                    level = LevelCount - 1;
+                    while (level > 0 && region.error[level] > allowed)
+                        level--;
+                }
+                levels[k] = static_cast<signed char>(level);
             }
         }
-        sightScratch[k] = visible;
-        int level = 0;
-        if (perspective) {
-            const float dx = std::max({region.x0 - ex, 0.0f, ex - region.x1});
-            const float dy = std::max({region.y0 - ey, 0.0f, ey - region.y1});
-            const float dz = std::max({region.z0 - ez, 0.0f, ez - region.z1});
-            // A height error e at horizontal distance h and height difference
-            // g from the eye subtends e * h / (h^2 + g^2) radians: the largest
-            // of that over the region's box is its angular size per unit.
-            const float nearest = std::sqrt(dx * dx + dz * dz);
-            const float fx = std::max(std::fabs(ex - region.x0), std::fabs(ex - region.x1));
-            const float fz = std::max(std::fabs(ez - region.z0), std::fabs(ez - region.z1));
-            const float farthest = std::sqrt(fx * fx + fz * fz);
-            const float h = nearest >= dy ? nearest : (farthest <= dy ? farthest : dy);
-            // The eye inside the box allows no error.
-            const float allowed = h > 0.0f ? MaxScreenError * (h * h + dy * dy) / (h * pixelsAtUnit) : 0.0f;
-            level = LevelCount - 1;
-            while (level > 0 && region.error[level] > allowed)
-                level--;
-        }
-        levels[k] = static_cast<signed char>(level);
     }
 
     // Neighbours differ by one level at most: a region is made finer where a
@@ -421,25 +469,28 @@ void Terrain::ChooseLevels()
     // stays within the bound). Two sweeps give each region the least of its
     // own level and, for every other region, that one's level plus the
     // number of steps between the two.
+    // Only pairs of regions in sight matter, all within the rectangle of
+    // regions around those in sight.
     const auto at = [this](int i, int j) -> signed char& { return levels[i * RegionsPerSide + j]; };
-    for (int i = 0; i < RegionsPerSide; i++)
-        for (int j = 0; j < RegionsPerSide; j++) {
-            if (i > 0)
+    for (int i = top; i <= bottom; i++)
+        for (int j = left; j <= right; j++) {
+            if (i > top)
                 at(i, j) = std::min<signed char>(at(i, j), at(i - 1, j) + 1);
-            if (j > 0)
+            if (j > left)
                 at(i, j) = std::min<signed char>(at(i, j), at(i, j - 1) + 1);
         }
-    for (int i = RegionsPerSide - 1; i >= 0; i--)
-        for (int j = RegionsPerSide - 1; j >= 0; j--) {
-            if (i < RegionsPerSide - 1)
+    for (int i = bottom; i >= top; i--)
+        for (int j = right; j >= left; j--) {
+            if (i < bottom)
                 at(i, j) = std::min<signed char>(at(i, j), at(i + 1, j) + 1);
-            if (j < RegionsPerSide - 1)
+            if (j < right)
                 at(i, j) = std::min<signed char>(at(i, j), at(i, j + 1) + 1);
         }
 
-    for (int k = 0; k < RegionCount; k++)
-        if (sightScratch[k])
-            drawBases[drawnRegions++] = k;
+    for (int i = top; i <= bottom; i++)
+        for (int j = left; j <= right; j++)
+            if (sightScratch[i * RegionsPerSide + j])
+                drawBases[drawnRegions++] = i * RegionsPerSide + j;
 }
 
 void Terrain::Draw()
@@ -459,14 +510,17 @@ void Terrain::Draw()
     for (int n = 0; n < drawnRegions; n++) {
         const int k = drawBases[n], i = k / RegionsPerSide, j = k % RegionsPerSide;
         const int level = levels[k];
+        // Only a neighbour that is drawn is met: the edge with one out of
+        // sight is out of sight too.
+        const auto coarserAt = [&](int n) { return sightScratch[n] && levels[n] > level; };
         int coarser = 0;
-        if (i > 0 && levels[k - RegionsPerSide] > level)
+        if (i > 0 && coarserAt(k - RegionsPerSide))
             coarser |= North;
-        if (i < RegionsPerSide - 1 && levels[k + RegionsPerSide] > level)
+        if (i < RegionsPerSide - 1 && coarserAt(k + RegionsPerSide))
             coarser |= South;
-        if (j > 0 && levels[k - 1] > level)
+        if (j > 0 && coarserAt(k - 1))
             coarser |= West;
-        if (j < RegionsPerSide - 1 && levels[k + 1] > level)
+        if (j < RegionsPerSide - 1 && coarserAt(k + 1))
             coarser |= East;
         const Pattern& pattern = patterns[level * PatternsPerLevel + coarser];
         drawCounts[n] = pattern.count;

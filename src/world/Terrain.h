@@ -15,7 +15,7 @@ class Texture;
 // samples is two triangles split along the diagonal from (r + 1, c) to
 // (r, c + 1).
 //
-// Detail follows the distance. The grid is cut into 32 x 32 regions of 32 x 32
+// Detail follows the distance. The grid is cut into 64 x 64 regions of 16 x 16
 // quads; a region is drawn at level L from every 2^L-th row and column of its
 // samples, at the coarsest level whose height error (the largest distance,
 // straight up or down, between a sample and the surface drawn over it)
@@ -30,7 +30,7 @@ class Texture;
 // region changes level only where both levels are within the bound.
 //
 // Init builds everything once into static buffers: each region's vertices
-// (33 x 33, edges shared with the neighbours held twice) and one set of
+// (17 x 17, edges shared with the neighbours held twice) and one set of
 // 16-bit triangle indices per level and choice of coarser neighbours, which
 // every region shares. A frame only chooses and draws: one call with base
 // vertices where the context has them, else one per drawn region; on older
@@ -40,17 +40,17 @@ class Terrain {
 public:
     static constexpr int Size = 1024;                      // samples per row and per column
     static constexpr int SampleCount = Size * Size;        // bytes read from the file
-    static constexpr int RegionQuads = 32;                 // quads along a region's side
+    static constexpr int RegionQuads = 16;                 // quads along a region's side
     static constexpr int RegionsPerSide = Size / RegionQuads;
     static constexpr int RegionCount = RegionsPerSide * RegionsPerSide;
     static constexpr int RegionSide = RegionQuads + 1;     // vertices along a region's side
     static constexpr int VerticesPerRegion = RegionSide * RegionSide;
-    static constexpr int LevelCount = 6;                   // 1, 2, 4, 8, 16 and 32 quads per step
+    static constexpr int LevelCount = 5;                   // 1, 2, 4, 8 and 16 quads per step
     static constexpr float MaxScreenError = 0.5f;          // pixels of the viewport's height
 
     // One vertex of the buffer. Region (i, j) holds, from index
     // (i * RegionsPerSide + j) * VerticesPerRegion on, the vertices of rows
-    // 32 i to 32 i + 32 and columns 32 j to 32 j + 32, row by row; the grid's
+    // 16 i to 16 i + 16 and columns 16 j to 16 j + 16, row by row; the grid's
     // last regions repeat row or column 1023 in place of 1024, which draws
     // quads of no area.
     // NOTE: the attributes are half floats. Every value the terrain uses is a
@@ -110,9 +110,18 @@ public:
 private:
     // What a frame needs to know of a region: its box in the terrain's own
     // frame and its height error at each level (never smaller at a coarser one).
-    struct Region {
+    struct Box {
         float x0, x1, y0, y1, z0, z1;
+    };
+    struct Region {
+        Box box;
         float error[LevelCount];
+    };
+    // RegionsPerBlock x RegionsPerBlock regions from region (i0, j0) on.
+    static constexpr int RegionsPerBlock = 8;
+    struct Block {
+        Box box;
+        int i0, j0;
     };
     // Where the indices of a level with a choice of coarser neighbours start
     // and how many there are.
@@ -137,6 +146,7 @@ private:
     bool fullDetail;         // every region at level 0, in sight or not
 
     std::vector<Region> regions;       // row-major, RegionCount of them
+    std::vector<Block> blocks;         // row-major
     std::vector<Pattern> patterns;     // level * 16 + coarser-neighbour bits
     std::vector<GLushort> indices;     // every pattern's indices (kept for client-memory drawing)
     // Per frame, reused: each region's level (-1 outside the view), and the
