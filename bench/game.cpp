@@ -80,10 +80,13 @@ void BM_GameInit(benchmark::State& state)
 // it), so the count is kept small.
 BENCHMARK(BM_GameInit)->Iterations(3)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 
-// The game's whole frame as the display callback draws it, at the start view.
+// The game's whole frame as the display callback draws it, at the start view,
+// with the terrain's detail following the distance (0) or at full detail
+// everywhere (1), which draws the triangles of the plain grid.
 void BM_GameFrame(benchmark::State& state)
 {
     const auto game = NewGame();
+    game->GetTerrain()->SetFullDetail(state.range(0) == 1);
     game->Update(1.0f);
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -91,8 +94,9 @@ void BM_GameFrame(benchmark::State& state)
         glutSwapBuffers();
         glFinish();
     }
+    state.SetLabel(std::to_string(game->GetTerrain()->GetDrawnTriangles()) + " terrain triangles");
 }
-BENCHMARK(BM_GameFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The start view's visible parts drawn in the game's order and state, with
 // the buffered terrain (0) or the per-vertex reference terrain (1).

@@ -91,6 +91,7 @@ public:
     // Read access for tests and tools.
     Ship* GetShip() const { return ship; }
     Camera* GetCamera() const { return camera; }
+    Terrain* GetTerrain() const { return terrain; }
     const Texture* GetTowerTexture() const { return towerTexture; }
     bool IsLookBack() const { return lookBack; }
     const std::vector<Bullet>& GetBullets() const { return bullets; }

@@ -26,12 +26,15 @@
 //   a white texture of one pixel in its place, which under the game's
 //   modulating texture environment draws exactly the untextured colours.
 // - glMultiDrawElementsBaseVertex: missing, and never called: the page
-//   reports no base-vertex drawing, so the terrain draws strip by strip.
+//   reports no base-vertex drawing, so the terrain draws region by region.
 // - glTexEnvf: the emulation ignores the texture environment mode given as
 //   a float (only glTexEnvi sets it).
 // - glGetIntegerv: the emulation does not know the matrix stacks' depths
 //   and asks WebGL, which logs an error each time; they are answered 0 here
 //   (no limit known), so the model's walk keeps its matrices itself.
+// - glViewport, and glGetIntegerv of GL_VIEWPORT: the viewport is
+//   remembered as it is set and answered from there (the terrain asks for it
+//   every frame); asked of WebGL only before the first glViewport.
 // - glShadeModel: WebGL shades smoothly, as the game asks; the emulation's
 //   logs a reminder that it does nothing.
 // - gluLookAt: the emulation's replaces the current matrix instead of
@@ -67,6 +70,7 @@ void emscripten_glDrawElements(GLenum mode, GLsizei count, GLenum type, const vo
 void emscripten_glBindTexture(GLenum target, GLuint texture);
 void emscripten_glDepthFunc(GLenum func);
 void emscripten_glDepthMask(GLboolean flag);
+void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 }
 
 namespace {
@@ -206,6 +210,9 @@ struct ClientAttributes {
     GLuint elementBuffer;
 };
 std::vector<ClientAttributes> clientStack;
+
+GLint viewport[4];           // as set last
+bool viewportKnown = false;  // false until the first glViewport
 
 void SetEnabled(GLenum cap, bool on)
 {
@@ -369,9 +376,23 @@ void glGetIntegerv(GLenum pname, GLint* data)
     case GL_MAX_TEXTURE_STACK_DEPTH:
         *data = 0;
         return;
+    case GL_VIEWPORT:
+        if (!viewportKnown) {
+            emscripten_glGetIntegerv(GL_VIEWPORT, viewport);
+            viewportKnown = true;
+        }
+        std::memcpy(data, viewport, sizeof viewport);
+        return;
     default:
         emscripten_glGetIntegerv(pname, data);
     }
+}
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    viewport[0] = x, viewport[1] = y, viewport[2] = width, viewport[3] = height;
+    viewportKnown = true;
+    emscripten_glViewport(x, y, width, height);
 }
 
 void glShadeModel(GLenum) {}

@@ -8,28 +8,51 @@
 class Texture;
 
 // The ground: a 1024 x 1024 grid of 8-bit height samples read from a raw
-// file, drawn as 1023 textured, grey-shaded triangle strips. Sample (row r,
-// column c) lies at x = c - 512, z = r - 512, y = sample / heightScale
-// (brighter samples lie lower), with grey 0.5 * y / maxHeight + 0.5 and
-// texture coordinates (c / 1024 * 8, r / 1024 * 8).
+// file, drawn as textured, grey-shaded triangles. Sample (row r, column c)
+// lies at x = c - 512, z = r - 512, y = sample / heightScale (brighter
+// samples lie lower), with grey 0.5 * y / maxHeight + 0.5 and texture
+// coordinates (c / 1024 * 8, r / 1024 * 8). Each quad of four neighbouring
+// samples is two triangles split along the diagonal from (r + 1, c) to
+// (r, c + 1).
 //
-// Init builds the grid once into static buffers: one vertex per sample and
-// one run of indices for 62 strips, joined by triangles of no area, which
-// the strips reuse from their own first rows on. Draw issues the 1023
-// strips from there: vertex for vertex what a per-vertex drawing would send,
-// at a fraction of the calls and memory. On older contexts the same pixels
-// come from what the context has: float vertices without half-float arrays,
-// one draw per 62 strips without base vertices, vertices in client memory
-// without buffer objects.
+// Detail follows the distance. The grid is cut into 64 x 64 regions of 16 x 16
+// quads; a region is drawn at level L from every 2^L-th row and column of its
+// samples, at the coarsest level whose height error (the largest distance,
+// straight up or down, between a sample and the surface drawn over it)
+// spans at most half a pixel of the viewport's height (MaxScreenError) at
+// the centre of the view, wherever in the region it lies: a height error e
+// at horizontal distance h from the eye and height difference g subtends
+// e h / (h^2 + g^2) radians, largest where h = g. Neighbouring regions differ by at most one
+// level, and the finer one of two then leaves out its edge samples that the
+// coarser lacks, so the two meet along the same line: no cracks. A region
+// wholly outside the view is not drawn. The level depends only on where the
+// eye is, never on where it looks: turning the view changes no level, and a
+// region changes level only where both levels are within the bound.
+//
+// Init builds everything once into static buffers: each region's vertices
+// (17 x 17, edges shared with the neighbours held twice) and one set of
+// 16-bit triangle indices per level and choice of coarser neighbours, which
+// every region shares. A frame only chooses and draws: one call with base
+// vertices where the context has them, else one per drawn region; on older
+// contexts floats without half-float arrays and client memory without
+// buffer objects put the same pixels on screen.
 class Terrain {
 public:
     static constexpr int Size = 1024;                      // samples per row and per column
     static constexpr int SampleCount = Size * Size;        // bytes read from the file
-    static constexpr int StripCount = Size - 1;            // one strip per pair of rows
-    static constexpr int VerticesPerStrip = 2 * Size;      // row r and row r + 1 for each column
+    static constexpr int RegionQuads = 16;                 // quads along a region's side
+    static constexpr int RegionsPerSide = Size / RegionQuads;
+    static constexpr int RegionCount = RegionsPerSide * RegionsPerSide;
+    static constexpr int RegionSide = RegionQuads + 1;     // vertices along a region's side
+    static constexpr int VerticesPerRegion = RegionSide * RegionSide;
+    static constexpr int LevelCount = 5;                   // 1, 2, 4, 8 and 16 quads per step
+    static constexpr float MaxScreenError = 0.5f;          // pixels of the viewport's height
 
-    // One vertex of the buffer, that of sample (r, c) at index r * 1024 + c.
-    // Strip r draws, for c = 0..1023, the vertex of (r, c) then of (r + 1, c).
+    // One vertex of the buffer. Region (i, j) holds, from index
+    // (i * RegionsPerSide + j) * VerticesPerRegion on, the vertices of rows
+    // 16 i to 16 i + 16 and columns 16 j to 16 j + 16, row by row; the grid's
+    // last regions repeat row or column 1023 in place of 1024, which draws
+    // quads of no area.
     // NOTE: the attributes are half floats. Every value the terrain uses is a
     // multiple of a power of two that a half holds exactly (heights of
     // sample x 5/64, shades of 0.5 + sample/2048, coordinates of 1/128 and
@@ -58,10 +81,26 @@ public:
     static bool ReadHeights(const char* fileName, unsigned char* samples);
 
     // Binds the ground texture (0 if there is none), sets GL_MODULATE and
-    // draws the strips in the current model-view frame. Client array state
-    // and the array-buffer binding are the same afterwards.
+    // draws the regions in the current model-view frame, each at the level
+    // chosen from the eye (read back from the model-view and projection
+    // matrices and the viewport; the model-view must be rigid). Client array
+    // state and the buffer bindings are the same afterwards.
     // NOTE: the modulate environment stays in force, as later drawing expects.
     void Draw();
+
+    // Full detail draws every region whole at level 0, in sight or not: the
+    // very triangles of the plain drawing, for comparisons and benchmarks.
+    void SetFullDetail(bool on) { fullDetail = on; }
+
+    // The index of a vertex of sample (row, column): in the first region,
+    // in row-major order of regions, that holds it.
+    static int VertexIndexOf(int row, int column);
+
+    // What the last Draw drew: regions, and triangles (those of no area too).
+    int GetDrawnRegions() const { return drawnRegions; }
+    int GetDrawnTriangles() const { return drawnTriangles; }
+    // The level the last Draw gave region (i, j), or -1 when it was not drawn.
+    int GetLevel(int i, int j) const;
 
     unsigned char GetSample(int row, int column) const { return heights[row * Size + column]; }
     const Texture* GetGroundTexture() const { return groundTexture; }  // null without a heightmap
@@ -69,16 +108,54 @@ public:
     GLuint GetIndexBuffer() const { return indexBuffer; }    // 0 before Init or without buffer objects
 
 private:
+    // What a frame needs to know of a region: its box in the terrain's own
+    // frame and its height error at each level (never smaller at a coarser one).
+    struct Box {
+        float x0, x1, y0, y1, z0, z1;
+    };
+    struct Region {
+        Box box;
+        float error[LevelCount];
+    };
+    // RegionsPerBlock x RegionsPerBlock regions from region (i0, j0) on.
+    static constexpr int RegionsPerBlock = 8;
+    struct Block {
+        Box box;
+        int i0, j0;
+    };
+    // Where the indices of a level with a choice of coarser neighbours start
+    // and how many there are.
+    struct Pattern {
+        GLsizei first, count;
+    };
+
     void BuildBuffers();
+    void BuildRegions();
     void ReleaseBuffers();
+    void ChooseLevels();
 
     float maxHeight;         // -80: divisor of the grey shade
     float heightScale;       // 256 / (maxHeight / 4) = -12.8: sample / heightScale is the height
     Texture* groundTexture;  // owned; null when the heightmap could not be opened
     unsigned char heights[SampleCount];  // row-major samples
-    GLuint vertexBuffer;     // one Vertex per sample, row-major
-    GLuint indexBuffer;      // the run of 62 joined strips, relative to its first row
+    GLuint vertexBuffer;     // VerticesPerRegion vertices per region, region by region
+    GLuint indexBuffer;      // the patterns' indices, relative to a region's first vertex
     std::vector<unsigned char> clientVertices;  // the vertices when there are no buffer objects
-    bool baseVertex;         // strips offset by base vertex in one call; else one draw per strip
+    bool baseVertex;         // regions offset by base vertex in one call; else one draw per region
     bool halfFloats;         // vertices are Vertex; else the same values as floats
+    bool fullDetail;         // every region at level 0, in sight or not
+
+    std::vector<Region> regions;       // row-major, RegionCount of them
+    std::vector<Block> blocks;         // row-major
+    std::vector<Pattern> patterns;     // level * 16 + coarser-neighbour bits
+    std::vector<GLushort> indices;     // every pattern's indices (kept for client-memory drawing)
+    // Per frame, reused: each region's level (-1 outside the view), and the
+    // draws of the regions drawn.
+    std::vector<signed char> levels;
+    std::vector<unsigned char> sightScratch;  // per region: in sight this frame
+    std::vector<GLsizei> drawCounts;
+    std::vector<const void*> drawIndices;
+    std::vector<GLint> drawBases;
+    int drawnRegions;
+    int drawnTriangles;
 };

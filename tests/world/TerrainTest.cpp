@@ -42,7 +42,7 @@ struct DecodedVertex {
 DecodedVertex VertexOf(const Terrain& terrain, int row, int column)
 {
     Terrain::Vertex v{};
-    const GLintptr index = static_cast<GLintptr>(row) * N + column;
+    const GLintptr index = Terrain::VertexIndexOf(row, column);
     glBindBuffer(GL_ARRAY_BUFFER, terrain.GetVertexBuffer());
     glGetBufferSubData(GL_ARRAY_BUFFER, index * sizeof v, sizeof v, &v);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -240,6 +240,7 @@ void ExpectSameFrames(const std::string& assetsDir, const std::string& label)
     ScopedWorkingDirectory inAssets(assetsDir);
     auto terrain = std::make_unique<Terrain>();
     terrain->Init("heightmap.raw");
+    terrain->SetFullDetail(true);
     ASSERT_NE(nullptr, terrain->GetGroundTexture());
     const std::vector<unsigned char> heights = gltest::ReadReferenceHeightmap("heightmap.raw");
     const GLuint ground = terrain->GetGroundTexture()->GetId();
