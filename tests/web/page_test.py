@@ -600,11 +600,10 @@ class OnEveryScreen(PageSession):
                                     '%s: the %s button in the window' % (name, button))
             help_text = self.driver.find_element(By.ID, 'help').text
             self.assertIn('Drag a finger' if touch else 'Hold Space', help_text, name + ': the help for its input')
-            if name == 'portrait':
-                try:
-                    self.driver.save_screenshot(os.path.join(SHOTS, 'web-phone.png'))
-                except TimeoutException:
-                    print('no picture of the phone: the browser took too long to compose one')
+            try:
+                self.driver.save_screenshot(os.path.join(SHOTS, 'web-%s.png' % name))
+            except TimeoutException:
+                print('no picture of the page on %s: the browser took too long to compose one' % name)
 
     def test_2_touch_plays_the_game(self):
         # screen, what the finger does, what the game shows for it
