@@ -700,9 +700,12 @@ class OnEveryScreen(PageSession):
         finally:
             self.cut_network(False)
 
-    def test_4_plays_offline_and_takes_new_builds_whole(self):
+    def test_4_installs_plays_offline_and_takes_new_builds_whole(self):
         first = self.build()
         self.wait_until(lambda: self.cached_builds() == [first], 'the first visit\'s files kept')
+        self.assertEqual([], self.driver.execute_cdp_cmd('Page.getAppManifest', {})['errors'], 'the manifest')
+        self.assertEqual([], self.driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors'],
+                         'the page installs to a home screen')
         frame = self.visit_without_network('Corvane')
         self.assert_matches_desktop(frame, desktop_frame('tick 1\n', 'desktop-start'), 'the start frame offline')
 
