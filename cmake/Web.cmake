@@ -50,11 +50,12 @@ target_link_options(OpenAL::OpenAL INTERFACE -lopenal)
 set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/app/DataDirectory.cpp" APPEND PROPERTY
              COMPILE_DEFINITIONS CORVANE_DATA_FROM_BINARY="")
 
-# The page's files in CORVANE_WEB_SITE: index.html with its icon, corvane.js and
+# The page's files in CORVANE_WEB_SITE: index.html with its icons and manifest, corvane.js and
 # corvane.wasm, the game's assets packed into corvane-assets.data with
 # the script that puts them into the page's file system before the game
 # starts, at the paths the game reads (relative to "/", its working directory),
-# and the demo flight's replay script.
+# the demo flight's replay script, and service-worker.js, which keeps them all
+# for visits without a network.
 function(corvane_web_page target)
   # What the page adds around the game (WebPage, WebSound), with the replay
   # player, which reads scripts with corvane-replay's own reader.
@@ -90,9 +91,26 @@ function(corvane_web_page target)
   configure_file("${CMAKE_SOURCE_DIR}/assets/icons/hicolor/48x48/apps/corvane.png" "${CORVANE_WEB_SITE}/corvane.png"
                  COPYONLY)
   add_custom_target(${target}_assets ALL DEPENDS "${CORVANE_WEB_SITE}/corvane-assets.data")
+  # What installs the page on a home screen: its name, icons, full screen in landscape.
+  configure_file("${CMAKE_SOURCE_DIR}/src/web/page/corvane.webmanifest" "${CORVANE_WEB_SITE}/corvane.webmanifest"
+                 COPYONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/assets/icons/hicolor/256x256/apps/corvane.png"
+                 "${CORVANE_WEB_SITE}/corvane-256.png" COPYONLY)
 
   # The page carries its licence and the copyright file, which holds the
   # notices of the libraries built into corvane.wasm.
   configure_file("${CMAKE_SOURCE_DIR}/LICENSE" "${CORVANE_WEB_SITE}/LICENSE" COPYONLY)
   configure_file("${CMAKE_SOURCE_DIR}/packaging/copyright" "${CORVANE_WEB_SITE}/copyright" COPYONLY)
+
+  # Last, the worker that keeps all of the above for visits without a
+  # network, named after the hashes of those files.
+  set(page_files index.html corvane.png corvane.webmanifest corvane-256.png demo.txt LICENSE copyright)
+  list(TRANSFORM page_files PREPEND "${CORVANE_WEB_SITE}/")
+  add_custom_command(
+    OUTPUT "${CORVANE_WEB_SITE}/service-worker.js"
+    COMMAND "${CMAKE_SOURCE_DIR}/scripts/web-offline" "${CORVANE_WEB_SITE}"
+    DEPENDS ${target} ${target}_assets "${CORVANE_WEB_SITE}/corvane-assets.data" ${page_files}
+            "${CMAKE_SOURCE_DIR}/scripts/web-offline" "${CMAKE_SOURCE_DIR}/src/web/page/service-worker.js"
+    COMMENT "Writing the page's service worker")
+  add_custom_target(${target}_offline ALL DEPENDS "${CORVANE_WEB_SITE}/service-worker.js")
 endfunction()

@@ -13,6 +13,16 @@ class Game;
 // the lock was granted), and goes to the game only while no button is held,
 // as passive motion does. The first click on the canvas asks for Pointer Lock.
 //
+// Touch: a finger dragged over the canvas moves the same pointer by the
+// finger's motion in CSS pixels, so the view turns a degree per pixel of the
+// canvas as it is shown, whatever its size; a touch that ends having
+// travelled no more than TapTravel fires, as a left click does. Holding the
+// page's "Fly" button (#fly) holds the space bar; holding "Front" (#front)
+// holds the right button: the front is shown, and the press fires. Each
+// finger is followed by its own identifier, so one thumb flies while the
+// other steers. GLUT's own touch handling, which turns every touch on the
+// canvas into a click, is switched off.
+//
 // Frames: the page counts the frames drawn and notes when the first one was
 // (Module.frames, Module.firstFrameTime in milliseconds since the page began
 // loading), and calls Module.onFrame, when the page's script has set it,
@@ -30,8 +40,9 @@ class WebPage {
 public:
     using Motion = void (*)(int x, int y);
 
-    // Connects the canvas's pointer events to motion (the pointer starts at
-    // the centre of a window of width x height) and game to Module.gameState.
+    // Connects the canvas's pointer and touch events and the page's buttons
+    // to motion and game (the pointer starts at the centre of a window of
+    // width x height), and game to Module.gameState.
     static void Connect(Game& game, int width, int height, Motion motion);
 
     // Plays the replay script the page holds, if any, instead of the clock
@@ -43,6 +54,10 @@ public:
     // frame, which the page keeps, or null.
     static void FrameDrawn(const char* name = nullptr);
 
-    // Stops the canvas's pointer events from reaching the game.
-    static void DisconnectPointer();
+    // Stops the player's pointer, touches and the page's buttons from
+    // reaching the game.
+    static void DisconnectInput();
+
+    // The farthest a touch may travel, in CSS pixels, and still be a tap.
+    static constexpr int TapTravel = 10;
 };

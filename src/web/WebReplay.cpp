@@ -50,7 +50,7 @@ void WebReplay::Play(Game& played)
     glutKeyboardFunc(nullptr);
     glutKeyboardUpFunc(nullptr);
     glutMouseFunc(nullptr);
-    WebPage::DisconnectPointer();
+    WebPage::DisconnectInput();
     emscripten_request_animation_frame_loop(OnAnimationFrame, this);
 }
 

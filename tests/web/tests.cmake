@@ -9,7 +9,7 @@ if(TARGET test_web)
   target_sources(test_web PRIVATE "${PROJECT_SOURCE_DIR}/src/web/StbUpload.cpp")
   target_include_directories(test_web PRIVATE "${PROJECT_SOURCE_DIR}/src/web")
 endif()
-foreach(fixture IN ITEMS PlayedInTheBrowser PlayedFromAScript AssetsMissingOrCorrupt WithoutWebGL)
+foreach(fixture IN ITEMS PlayedInTheBrowser PlayedFromAScript AssetsMissingOrCorrupt OnEveryScreen WithoutWebGL)
   add_test(NAME web_${fixture}
     COMMAND /usr/bin/python3 "${CMAKE_CURRENT_LIST_DIR}/page_test.py" "${PROJECT_SOURCE_DIR}/build-web/site"
             "${PROJECT_BINARY_DIR}" ${fixture})
