@@ -13,25 +13,15 @@
 
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-const std::string AssetsDir = std::string(CORVANE_SOURCE_DIR) + "/assets";
-
-void EnterAssets()
-{
-    gltest::EnsureContext();
-    gltest::ResetGameState();
-    if (chdir(AssetsDir.c_str()) != 0)
-        std::abort();
-}
 
 // 0: the system's output, as the game opens it (none on a machine without
 // sound, where this is the cost of finding that out); 1: a loopback device.
 void BM_SoundStart(benchmark::State& state)
 {
-    EnterAssets();
+    gltest::EnterGameAssets();
     const bool loopback = state.range(0) == 1;
     bool opened = false;
     for (auto _ : state) {
@@ -48,7 +38,7 @@ BENCHMARK(BM_SoundStart)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // fired in it, on a loopback device (nothing is mixed meanwhile).
 void BM_SoundUpdate(benchmark::State& state)
 {
-    EnterAssets();
+    gltest::EnterGameAssets();
     const int events = static_cast<int>(state.range(0));
     auto game = std::make_unique<Game>(gltest::WindowWidth, gltest::WindowHeight);
     game->Init();

@@ -22,23 +22,13 @@
 
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-const std::string AssetsDir = std::string(CORVANE_SOURCE_DIR) + "/assets";
-
-void EnterAssets()
-{
-    gltest::EnsureContext();
-    gltest::ResetGameState();
-    if (chdir(AssetsDir.c_str()) != 0)
-        std::abort();
-}
 
 std::unique_ptr<Game> NewGame()
 {
-    EnterAssets();
+    gltest::EnterGameAssets();
     auto game = std::make_unique<Game>(gltest::WindowWidth, gltest::WindowHeight);
     game->Init();
     return game;
@@ -69,7 +59,7 @@ BENCHMARK(BM_GameUpdate)->Arg(0)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosec
 // Construction and Init, then release: start-up before the first tick.
 void BM_GameInit(benchmark::State& state)
 {
-    EnterAssets();
+    gltest::EnterGameAssets();
     for (auto _ : state) {
         Game game(gltest::WindowWidth, gltest::WindowHeight);
         game.Init();
@@ -103,7 +93,7 @@ BENCHMARK(BM_GameFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 void BM_StartFrame(benchmark::State& state)
 {
     const bool reference = state.range(0) == 1;
-    EnterAssets();
+    gltest::EnterGameAssets();
     Skybox sky;
     sky.SetSize(30);
     sky.Init("Skybox/up.png", "Skybox/down.png", "Skybox/out.png", "Skybox/in.png", "Skybox/left.png",

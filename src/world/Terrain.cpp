@@ -109,6 +109,20 @@ void SetPointers(GLenum type, std::uintptr_t base)  // type: V's element type
     glVertexPointer(3, type, sizeof(V), at(offsetof(V, x)));
 }
 
+// True when a box lies wholly behind one of the planes (a x + b y + c z + d
+// < 0 at its corner the furthest in front).
+template <typename Box>
+bool IsOutside(const Box& box, const float (&planes)[5][4])
+{
+    for (const auto& plane : planes) {
+        if (plane[0] * (plane[0] > 0 ? box.x1 : box.x0) + plane[1] * (plane[1] > 0 ? box.y1 : box.y0) +
+                plane[2] * (plane[2] > 0 ? box.z1 : box.z0) + plane[3] <
+            0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 Terrain::Terrain()
@@ -400,23 +414,21 @@ void Terrain::ChooseLevels()
             planes[p][k] = clip[k * 4 + 3] + sign * clip[k * 4 + axis];
     }
 
-    // Which side of the planes a box lies on: Outside when it is wholly
-    // behind one of them, Inside when it is wholly in front of all.
+    // Which side of the planes a block lies on: Outside when it is wholly
+    // behind one of them, Inside when it is wholly in front of all; only a
+    // block across the view has its regions tested one by one.
     enum Side { Outside, Across, Inside };
     const auto sideOf = [&planes](const Box& box) {
-        Side side = Inside;
+        if (IsOutside(box, planes))
+            return Outside;
         for (const auto& plane : planes) {
-            const bool px = plane[0] > 0, py = plane[1] > 0, pz = plane[2] > 0;
-            const float nearest = plane[0] * (px ? box.x1 : box.x0) + plane[1] * (py ? box.y1 : box.y0) +
-                                  plane[2] * (pz ? box.z1 : box.z0) + plane[3];
-            if (nearest < 0)
-                return Outside;
-            const float farthest = plane[0] * (px ? box.x0 : box.x1) + plane[1] * (py ? box.y0 : box.y1) +
-                                   plane[2] * (pz ? box.z0 : box.z1) + plane[3];
+            const float farthest = plane[0] * (plane[0] > 0 ? box.x0 : box.x1) +
+                                   plane[1] * (plane[1] > 0 ? box.y0 : box.y1) +
+                                   plane[2] * (plane[2] > 0 ? box.z0 : box.z1) + plane[3];
             if (farthest < 0)
-                side = Across;
+                return Across;
         }
-        return side;
+        return Inside;
     };
 
     // Regions out of sight are not drawn and need no level: they take the
@@ -432,7 +444,7 @@ void Terrain::ChooseLevels()
             for (int j = block.j0; j < block.j0 + RegionsPerBlock; j++) {
                 const int k = i * RegionsPerSide + j;
                 const Region& region = regions[k];
-                if (blockSide == Across && sideOf(region.box) == Outside)
+                if (blockSide == Across && IsOutside(region.box, planes))
                     continue;
                 sightScratch[k] = 1;
                 top = std::min(top, i), bottom = std::max(bottom, i);

@@ -102,6 +102,7 @@ TEST_F(TerrainDetailTest, EveryViewLooksAsAtFullDetailWithoutHolesAndDrawsFarLes
         SCOPED_TRACE(view.name);
         game = std::make_unique<Game>(800, 600);
         game->Init();
+        game->Update(1.0f);  // the first tick, as before the game's first frame
         view.reach(*this, *game);
         Terrain& terrain = *game->GetTerrain();
 

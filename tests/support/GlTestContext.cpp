@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace gltest {
 
@@ -45,6 +46,14 @@ void ResetGameState()
     glColor4f(1, 1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void EnterGameAssets()
+{
+    EnsureContext();
+    ResetGameState();
+    if (chdir(CORVANE_SOURCE_DIR "/assets") != 0)
+        std::abort();
 }
 
 std::vector<Rgba> ReadPixels(int x, int y, int width, int height)

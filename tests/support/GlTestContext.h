@@ -26,6 +26,11 @@ void EnsureContext();
 // model-view, white colour, texture 0, and a cleared frame.
 void ResetGameState();
 
+// The context made sure of, the game's state reset and the source tree's
+// assets/ the working directory, as the game runs (for benchmarks; aborts
+// without that folder).
+void EnterGameAssets();
+
 struct Rgba {
     std::uint8_t r, g, b, a;
 };
