@@ -12,8 +12,9 @@
 // build stays. Only then, on activation, are the older builds' caches
 // removed. So the cache always holds one whole build.
 //
-// A request for a file of the build goes to the network first, so that a
-// visit online sees the site as it is; without an answer (no network, the
+// A request for a file of the build goes to the network first (asking the
+// server whether what the browser holds is still its file), so that a visit
+// online sees the site as it is; without an answer (no network, the
 // server away or failing) it is answered from the cache. Requests for
 // anything else (a replay script the site does not hold) are left alone.
 
@@ -81,7 +82,9 @@ self.addEventListener('fetch', function (event) {
       return copy || answer || Response.error();
     });
   };
-  event.respondWith(fetch(event.request).then(function (response) {
+  // no-cache: the browser's own cache may answer only once the server has
+  // said the file is unchanged, so an online visit never sees a stale file.
+  event.respondWith(fetch(event.request, { cache: 'no-cache' }).then(function (response) {
     return response.ok ? response : kept(response);
   }, function () {
     return kept(null);
