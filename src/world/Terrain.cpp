@@ -138,13 +138,6 @@ int Terrain::VertexIndexOf(int row, int column)
     return (i * RegionsPerSide + j) * VerticesPerRegion + (row - i * Q) * RegionSide + (column - j * Q);
 }
 
-int Terrain::GetLevel(int i, int j) const
-{
-    if (levels.empty() || i < 0 || j < 0 || i >= RegionsPerSide || j >= RegionsPerSide)
-        return -1;
-    return levels[static_cast<size_t>(i) * RegionsPerSide + j];
-}
-
 Terrain::~Terrain()
 {
     delete groundTexture;
@@ -540,10 +533,6 @@ void Terrain::Draw()
         drawBases[n] = k * VerticesPerRegion;
         drawnTriangles += pattern.count / 3;
     }
-    if (!fullDetail)
-        for (int k = 0; k < RegionCount; k++)
-            if (!sightScratch[k])
-                levels[k] = -1;
 
     // The pop restores the enabled arrays, their pointers and the buffer bindings.
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);

@@ -99,8 +99,6 @@ public:
     // What the last Draw drew: regions, and triangles (those of no area too).
     int GetDrawnRegions() const { return drawnRegions; }
     int GetDrawnTriangles() const { return drawnTriangles; }
-    // The level the last Draw gave region (i, j), or -1 when it was not drawn.
-    int GetLevel(int i, int j) const;
 
     unsigned char GetSample(int row, int column) const { return heights[row * Size + column]; }
     const Texture* GetGroundTexture() const { return groundTexture; }  // null without a heightmap
@@ -149,7 +147,7 @@ private:
     std::vector<Block> blocks;         // row-major
     std::vector<Pattern> patterns;     // level * 16 + coarser-neighbour bits
     std::vector<GLushort> indices;     // every pattern's indices (kept for client-memory drawing)
-    // Per frame, reused: each region's level (-1 outside the view), and the
+    // Per frame, reused: each region's level (the coarsest outside the view), and the
     // draws of the regions drawn.
     std::vector<signed char> levels;
     std::vector<unsigned char> sightScratch;  // per region: in sight this frame
