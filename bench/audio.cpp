@@ -4,9 +4,9 @@
 // Update in bench_game.
 #include "GlTestContext.h"
 
-#include "app/Game.h"
-#include "app/GameSounds.h"
-#include "audio/AudioDevice.h"
+#include "1-audio/AudioDevice.h"
+#include "4-game/Game.h"
+#include "4-game/GameSounds.h"
 
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>

@@ -9,12 +9,12 @@
 #include "GlTestContext.h"
 #include "TerrainReference.h"
 
-#include "app/Game.h"
-#include "entities/Particles.h"
-#include "entities/Ship.h"
-#include "world/Skybox.h"
-#include "world/Terrain.h"
-#include "world/Texture.h"
+#include "1-world/Skybox.h"
+#include "1-world/Terrain.h"
+#include "1-world/Texture.h"
+#include "3-entities/Particles.h"
+#include "3-entities/Ship.h"
+#include "4-game/Game.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>

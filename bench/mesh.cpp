@@ -1,9 +1,9 @@
 // Mesh::Load of the ship, and Mesh::Render of the ship with its CPU skinning
 // (per frame, and per bone weight). Run under a virtual X server from any folder.
 #include "GlTestContext.h"
-#include "math/Matrix4f.h"
-#include "mesh/Mesh.h"
-#include "mesh/TrialRun.h"
+#include "0-math/Matrix4f.h"
+#include "2-mesh/Mesh.h"
+#include "2-mesh/TrialRun.h"
 
 #include <assimp/scene.h>
 

@@ -6,8 +6,8 @@
 // (nothing is rasterised); plain llvmpipe measures the whole frame.
 #include "GlTestContext.h"
 #include "TerrainReference.h"
-#include "world/Terrain.h"
-#include "world/Texture.h"
+#include "1-world/Terrain.h"
+#include "1-world/Texture.h"
 
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>

@@ -18,7 +18,7 @@ if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}" OR IS_ABSOLUTE "${CMAKE_INSTALL_DATADIR
                       "the game finds its data from its own folder.")
 endif()
 file(RELATIVE_PATH data_from_binary "/${CMAKE_INSTALL_BINDIR}" "/${CORVANE_INSTALL_DATADIR}")
-set_property(SOURCE "${PROJECT_SOURCE_DIR}/src/app/DataDirectory.cpp" APPEND PROPERTY
+set_property(SOURCE "${PROJECT_SOURCE_DIR}/src/4-game/DataDirectory.cpp" APPEND PROPERTY
              COMPILE_DEFINITIONS CORVANE_DATA_FROM_BINARY="${data_from_binary}")
 
 foreach(program IN ITEMS corvane corvane-assets corvane-model corvane-replay)

@@ -2,8 +2,9 @@
 # from the same sources. Included by the top CMakeLists.txt in place of the
 # desktop's packages, which it stands in for:
 # - OpenGL, GLU, GLUT and GLEW: Emscripten's legacy GL emulation over WebGL,
-#   with the pieces it lacks in src/web (GlCompat.cpp, include/GL/freeglut.h);
-# - SOIL: src/web (Soil.cpp, StbUpload) on Debian's stb_image;
+#   with the pieces it lacks in src/0-webcompat (GlCompat.cpp,
+#   include/GL/freeglut.h);
+# - SOIL: src/0-webcompat (Soil.cpp, StbUpload) on Debian's stb_image;
 # - OpenAL: Emscripten's, over Web Audio (without the loopback device);
 # - Assimp and zlib: built for the web from Debian's sources into
 #   CORVANE_WEB_DEPS by scripts/web-deps.
@@ -27,19 +28,11 @@ add_link_options(-fwasm-exceptions)
 # some; in the page they are functions, always there.
 add_compile_options(-Wno-pointer-bool-conversion)
 
-# The stand-ins, seen by the game's code under the names of what they replace.
-add_library(corvane_web STATIC
-  "${CMAKE_SOURCE_DIR}/src/web/GlCompat.cpp"
-  "${CMAKE_SOURCE_DIR}/src/web/Soil.cpp"
-  "${CMAKE_SOURCE_DIR}/src/web/StbUpload.cpp")
-set(web_view "${CMAKE_BINARY_DIR}/layers/web")
-file(MAKE_DIRECTORY "${web_view}")
-file(CREATE_LINK "${CMAKE_SOURCE_DIR}/src/web" "${web_view}/web" SYMBOLIC)
-target_include_directories(corvane_web PUBLIC "${web_view}" "${CMAKE_SOURCE_DIR}/src/web/include")
-target_link_libraries(corvane_web PUBLIC corvane_flags PRIVATE Stb::Stb)
+# The stand-ins (the library corvane_webcompat, made with the other layers),
+# seen by the game's code under the names of what they replace.
 foreach(package OpenGL::OpenGL OpenGL::GLU OpenGL::GLX GLUT::GLUT GLEW::GLEW SOIL::SOIL)
   add_library(${package} INTERFACE IMPORTED)
-  target_link_libraries(${package} INTERFACE corvane_web)
+  target_link_libraries(${package} INTERFACE corvane_webcompat)
 endforeach()
 # OpenAL: Emscripten's own, over Web Audio.
 add_library(OpenAL::OpenAL INTERFACE IMPORTED)
@@ -47,7 +40,7 @@ target_link_options(OpenAL::OpenAL INTERFACE -lopenal)
 
 # A page has no executable path to find a data folder from (DataDirectory
 # finds none): the game reads "/", where the assets are unpacked.
-set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/app/DataDirectory.cpp" APPEND PROPERTY
+set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/4-game/DataDirectory.cpp" APPEND PROPERTY
              COMPILE_DEFINITIONS CORVANE_DATA_FROM_BINARY="")
 
 # The page's files in CORVANE_WEB_SITE: index.html with its icons and manifest, corvane.js and
@@ -57,16 +50,11 @@ set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/app/DataDirectory.cpp" APPEND PROPE
 # the demo flight's replay script, and service-worker.js, which keeps them all
 # for visits without a network.
 function(corvane_web_page target)
-  # What the page adds around the game (WebPage, WebSound), with the replay
-  # player, which reads scripts with corvane-replay's own reader.
-  add_library(corvane_webpage STATIC
-    "${CMAKE_SOURCE_DIR}/src/web/WebPage.cpp"
-    "${CMAKE_SOURCE_DIR}/src/web/WebSound.cpp"
-    "${CMAKE_SOURCE_DIR}/src/web/WebReplay.cpp"
-    "${CMAKE_SOURCE_DIR}/tools/replay/ReplayScript.cpp")
-  target_include_directories(corvane_webpage PRIVATE "${CMAKE_SOURCE_DIR}/tools/replay")
-  target_link_libraries(corvane_webpage PUBLIC corvane_web corvane_app)
-  target_link_libraries(${target} PRIVATE corvane_webpage)
+  # The page's shell: its main, what it adds around the game (WebPage,
+  # WebSound) and its replays. Nothing includes it.
+  file(GLOB page_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/src/6-page/*.cpp")
+  add_executable(${target} ${page_sources})
+  target_link_libraries(${target} PRIVATE corvane_replay)
   target_link_options(${target} PRIVATE
     -sLEGACY_GL_EMULATION=1
     # Without this the emulation keeps the attribute pointers of the previous
@@ -85,14 +73,14 @@ function(corvane_web_page target)
     COMMAND "${CMAKE_SOURCE_DIR}/scripts/web-pack" "${CMAKE_SOURCE_DIR}/assets" "${CORVANE_WEB_SITE}"
     DEPENDS ${assets} "${CMAKE_SOURCE_DIR}/scripts/web-pack"
     COMMENT "Packing the assets for the page")
-  configure_file("${CMAKE_SOURCE_DIR}/src/web/page/index.html" "${CORVANE_WEB_SITE}/index.html" COPYONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/src/6-page/site/index.html" "${CORVANE_WEB_SITE}/index.html" COPYONLY)
   # The demo flight, for index.html?replay=demo.txt.
-  configure_file("${CMAKE_SOURCE_DIR}/tools/replay/demo.txt" "${CORVANE_WEB_SITE}/demo.txt" COPYONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/docs/demo.txt" "${CORVANE_WEB_SITE}/demo.txt" COPYONLY)
   configure_file("${CMAKE_SOURCE_DIR}/assets/icons/hicolor/48x48/apps/corvane.png" "${CORVANE_WEB_SITE}/corvane.png"
                  COPYONLY)
   add_custom_target(${target}_assets ALL DEPENDS "${CORVANE_WEB_SITE}/corvane-assets.data")
   # What installs the page on a home screen: its name, icons, full screen in landscape.
-  configure_file("${CMAKE_SOURCE_DIR}/src/web/page/corvane.webmanifest" "${CORVANE_WEB_SITE}/corvane.webmanifest"
+  configure_file("${CMAKE_SOURCE_DIR}/src/6-page/site/corvane.webmanifest" "${CORVANE_WEB_SITE}/corvane.webmanifest"
                  COPYONLY)
   configure_file("${CMAKE_SOURCE_DIR}/assets/icons/hicolor/256x256/apps/corvane.png"
                  "${CORVANE_WEB_SITE}/corvane-256.png" COPYONLY)
@@ -110,7 +98,7 @@ function(corvane_web_page target)
     OUTPUT "${CORVANE_WEB_SITE}/service-worker.js"
     COMMAND "${CMAKE_SOURCE_DIR}/scripts/web-offline" "${CORVANE_WEB_SITE}"
     DEPENDS ${target} ${target}_assets "${CORVANE_WEB_SITE}/corvane-assets.data" ${page_files}
-            "${CMAKE_SOURCE_DIR}/scripts/web-offline" "${CMAKE_SOURCE_DIR}/src/web/page/service-worker.js"
+            "${CMAKE_SOURCE_DIR}/scripts/web-offline" "${CMAKE_SOURCE_DIR}/src/6-page/site/service-worker.js"
     COMMENT "Writing the page's service worker")
   add_custom_target(${target}_offline ALL DEPENDS "${CORVANE_WEB_SITE}/service-worker.js")
 endfunction()

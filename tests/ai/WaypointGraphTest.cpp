@@ -6,8 +6,8 @@
 #include <list>
 #include <vector>
 
-#include "ai/Node.h"
-#include "ai/WaypointGraph.h"
+#include "1-ai/Node.h"
+#include "1-ai/WaypointGraph.h"
 
 namespace {
 

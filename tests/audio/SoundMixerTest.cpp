@@ -2,9 +2,9 @@
 // device: the voices stay bounded however many sounds are played, and the
 // loop goes quiet before it stops. (Where a sound is heard from is checked
 // on a whole flight, in tests/replay.)
-#include "audio/AudioDevice.h"
-#include "audio/SoundClip.h"
-#include "audio/SoundMixer.h"
+#include "1-audio/AudioDevice.h"
+#include "1-audio/SoundClip.h"
+#include "1-audio/SoundMixer.h"
 
 #include <gtest/gtest.h>
 

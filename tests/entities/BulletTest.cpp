@@ -2,7 +2,7 @@
 // and drawing that leaves texturing off.
 #include "GlTestContext.h"
 
-#include "entities/Bullet.h"
+#include "3-entities/Bullet.h"
 
 using BulletGl = gltest::GlTest;
 

@@ -2,8 +2,8 @@
 // time, spent below the origin's height), the one random sequence, drawing.
 #include "GlTestContext.h"
 
-#include "entities/Particles.h"
-#include "math/MathUtils.h"
+#include "0-math/MathUtils.h"
+#include "3-entities/Particles.h"
 
 #include <cmath>
 #include <memory>

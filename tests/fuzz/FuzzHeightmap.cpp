@@ -1,7 +1,7 @@
 // Any bytes, any length, as the heightmap file.
 #include "FuzzTarget.h"
 
-#include "world/Terrain.h"
+#include "1-world/Terrain.h"
 
 #include <vector>
 

@@ -4,8 +4,8 @@
 // upload, parameters); without one only the decoding, which needs no context.
 #include "FuzzTarget.h"
 
-#include "world/ImageCheck.h"
-#include "world/Texture.h"
+#include "1-world/ImageCheck.h"
+#include "1-world/Texture.h"
 
 #include <GL/glew.h>
 #include <SOIL/SOIL.h>

@@ -7,10 +7,10 @@
 // the imported scene through the record functions Mesh builds on.
 #include "FuzzTarget.h"
 
-#include "math/Matrix4f.h"
-#include "mesh/Mesh.h"
-#include "mesh/MeshRecords.h"
-#include "mesh/SceneImport.h"
+#include "0-math/Matrix4f.h"
+#include "2-mesh/Mesh.h"
+#include "2-mesh/MeshRecords.h"
+#include "2-mesh/SceneImport.h"
 
 #include <GL/glew.h>
 #include <assimp/Importer.hpp>

@@ -2,7 +2,7 @@
 // decodes must be within the reader's limits.
 #include "FuzzTarget.h"
 
-#include "audio/SoundClip.h"
+#include "1-audio/SoundClip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

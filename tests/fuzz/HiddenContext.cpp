@@ -1,6 +1,6 @@
 #include "FuzzTarget.h"
 
-#include "app/GlWindow.h"
+#include "4-game/GlWindow.h"
 
 namespace fuzz {
 

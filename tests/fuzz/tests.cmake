@@ -16,7 +16,7 @@ foreach(target IN LISTS CORVANE_FUZZ_TARGETS)
 
   add_executable(replay_${target} "${source}" "${CORVANE_FUZZ_DIR}/ScratchFile.cpp" "${CORVANE_FUZZ_DIR}/HiddenContext.cpp" "${CORVANE_FUZZ_DIR}/ReplayMain.cpp")
   target_include_directories(replay_${target} PRIVATE "${CORVANE_FUZZ_DIR}")
-  target_link_libraries(replay_${target} PRIVATE corvane_app)
+  target_link_libraries(replay_${target} PRIVATE corvane_game)
   # The seed corpus, plus the hand-made malformed files of that kind.
   set(malformed_dir "${PROJECT_SOURCE_DIR}/tests/data/malformed/${target}s")
   add_test(NAME fuzz_replay_${target}
@@ -26,7 +26,7 @@ foreach(target IN LISTS CORVANE_FUZZ_TARGETS)
   if(CORVANE_FUZZ)
     add_executable(fuzz_${target} "${source}" "${CORVANE_FUZZ_DIR}/ScratchFile.cpp" "${CORVANE_FUZZ_DIR}/HiddenContext.cpp")
     target_include_directories(fuzz_${target} PRIVATE "${CORVANE_FUZZ_DIR}")
-    target_link_libraries(fuzz_${target} PRIVATE corvane_app)
+    target_link_libraries(fuzz_${target} PRIVATE corvane_game)
     target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)
   endif()
 endforeach()

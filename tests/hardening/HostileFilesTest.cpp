@@ -3,14 +3,14 @@
 // in the sanitizer pass too, where any out-of-bounds read or leak fails.
 #include "GlTestContext.h"
 
-#include "app/Game.h"
-#include "audio/AudioDevice.h"
-#include "audio/SoundClip.h"
-#include "audio/SoundMixer.h"
-#include "mesh/Mesh.h"
-#include "world/Skybox.h"
-#include "world/Terrain.h"
-#include "world/Texture.h"
+#include "1-audio/AudioDevice.h"
+#include "1-audio/SoundClip.h"
+#include "1-audio/SoundMixer.h"
+#include "1-world/Skybox.h"
+#include "1-world/Terrain.h"
+#include "1-world/Texture.h"
+#include "2-mesh/Mesh.h"
+#include "4-game/Game.h"
 
 #include <GL/freeglut.h>
 #include <unistd.h>

@@ -5,9 +5,9 @@
 #include <cfloat>
 #include <cmath>
 
-#include "math/BoundingBox.h"
-#include "math/Matrix4f.h"
-#include "math/Ray.h"
+#include "0-math/BoundingBox.h"
+#include "0-math/Matrix4f.h"
+#include "0-math/Ray.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Half floats: exact for every value a half holds, rounded otherwise.
-#include "math/HalfFloat.h"
+#include "0-math/HalfFloat.h"
 
 #include <gtest/gtest.h>
 

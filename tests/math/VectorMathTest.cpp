@@ -4,11 +4,11 @@
 
 #include <cmath>
 
-#include "math/MathUtils.h"
-#include "math/Matrix4f.h"
-#include "math/Quaternion.h"
-#include "math/Vector3f.h"
-#include "math/Vector4f.h"
+#include "0-math/MathUtils.h"
+#include "0-math/Matrix4f.h"
+#include "0-math/Quaternion.h"
+#include "0-math/Vector3f.h"
+#include "0-math/Vector4f.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "ModelFiles.h"
 
 #include "GlTestContext.h"
-#include "mesh/Mesh.h"
+#include "2-mesh/Mesh.h"
 
 #include <assimp/scene.h>
 

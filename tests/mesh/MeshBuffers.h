@@ -2,7 +2,7 @@
 
 // Reading a Mesh's OpenGL buffers back, and small image files for materials.
 
-#include "mesh/Vertex.h"
+#include "2-mesh/Vertex.h"
 
 #include <GL/glew.h>
 

@@ -3,7 +3,7 @@
 #include "ModelFiles.h"
 
 #include "GlTestContext.h"
-#include "mesh/Mesh.h"
+#include "2-mesh/Mesh.h"
 
 #include <GL/glu.h>
 #include <assimp/scene.h>

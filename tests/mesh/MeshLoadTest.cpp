@@ -3,8 +3,8 @@
 #include "ModelFiles.h"
 
 #include "GlTestContext.h"
-#include "mesh/Mesh.h"
-#include "world/Texture.h"
+#include "1-world/Texture.h"
+#include "2-mesh/Mesh.h"
 
 #include <assimp/scene.h>
 #include <sys/stat.h>

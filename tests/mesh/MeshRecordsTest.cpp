@@ -1,6 +1,6 @@
 // The CPU side of Mesh, without an OpenGL context: vertex and index records,
 // boxes, skinning into a record array, channel evaluation.
-#include "mesh/MeshRecords.h"
+#include "2-mesh/MeshRecords.h"
 
 #include <gtest/gtest.h>
 

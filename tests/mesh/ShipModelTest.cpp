@@ -3,9 +3,9 @@
 #include "MeshBuffers.h"
 
 #include "GlTestContext.h"
-#include "math/Matrix4f.h"
-#include "mesh/Mesh.h"
-#include "world/Texture.h"
+#include "0-math/Matrix4f.h"
+#include "1-world/Texture.h"
+#include "2-mesh/Mesh.h"
 
 #include <GL/glu.h>
 #include <assimp/scene.h>

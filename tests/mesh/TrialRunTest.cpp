@@ -1,7 +1,7 @@
 // The trial run that stands between the game and its third-party decoders:
 // whatever the job does in the child, the test process lives on and learns
 // how it ended.
-#include "mesh/TrialRun.h"
+#include "2-mesh/TrialRun.h"
 
 #include <gtest/gtest.h>
 

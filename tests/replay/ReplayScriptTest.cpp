@@ -1,6 +1,6 @@
 // The replay script reader: what each command reads as, and the one-line
 // message for each kind of fault. No OpenGL.
-#include "ReplayScript.h"
+#include "5-replay/ReplayScript.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,8 @@
-# The replay tool: its script reader and its recording of sound are tested in
+# Replays: the script reader and the tool's recording of sound are tested in
 # test_replay; the tool itself through replay_tool.sh (a second run writes
 # the same bytes; bad input gets its line and status 2 and writes nothing).
 if(TARGET test_replay)
   add_dependencies(test_replay corvane-replay)
-  target_sources(test_replay PRIVATE "${PROJECT_SOURCE_DIR}/tools/replay/ReplayScript.cpp")
-  target_include_directories(test_replay PRIVATE "${PROJECT_SOURCE_DIR}/tools/replay")
 endif()
 foreach(check IN ITEMS deterministic bad_input)
   add_test(NAME replay_tool_${check}

@@ -4,10 +4,10 @@
 // directory) and the test bench's OpenGL context and GLUT window.
 #include "GlTestContext.h"
 
-#include "app/Camera.h"
-#include "app/Game.h"
-#include "entities/Particles.h"
-#include "entities/Ship.h"
+#include "3-entities/Particles.h"
+#include "3-entities/Ship.h"
+#include "4-game/Camera.h"
+#include "4-game/Game.h"
 
 #include <GL/freeglut.h>
 

@@ -1,6 +1,6 @@
 #include "GlTestContext.h"
 
-#include "app/GlWindow.h"
+#include "4-game/GlWindow.h"
 
 #include <GL/freeglut.h>
 #include <stb_image_write.h>

@@ -4,7 +4,7 @@
 // display mode (RGBA, double, depth, multisample), GLEW initialised, created
 // on first use and kept for the whole test binary. No mock of OpenGL.
 
-#include "app/GlWindow.h"
+#include "4-game/GlWindow.h"
 
 #include <GL/glew.h>
 

@@ -3,7 +3,7 @@
 #include "GlTestContext.h"
 #include "WorldTestSupport.h"
 
-#include "audio/SoundClip.h"
+#include "1-audio/SoundClip.h"
 
 #include <SOIL/SOIL.h>
 

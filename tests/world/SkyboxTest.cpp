@@ -1,7 +1,7 @@
 // The sky box: where its faces land, what state it leaves, and its edges.
 #include "GlTestContext.h"
 #include "WorldTestSupport.h"
-#include "world/Skybox.h"
+#include "1-world/Skybox.h"
 
 #include <GL/glu.h>
 

@@ -3,9 +3,9 @@
 #include "GlTestContext.h"
 #include "TerrainReference.h"
 #include "WorldTestSupport.h"
-#include "math/HalfFloat.h"
-#include "world/Terrain.h"
-#include "world/Texture.h"
+#include "0-math/HalfFloat.h"
+#include "1-world/Terrain.h"
+#include "1-world/Texture.h"
 
 #include <GL/glu.h>
 

@@ -1,7 +1,7 @@
 // Texture: SOIL loading with the game's sampling parameters.
 #include "GlTestContext.h"
 #include "WorldTestSupport.h"
-#include "world/Texture.h"
+#include "1-world/Texture.h"
 
 #include <SOIL/SOIL.h>
 #include <stb_image_write.h>

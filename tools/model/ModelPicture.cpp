@@ -1,8 +1,8 @@
 #include "ModelPicture.h"
 
-#include "app/GlWindow.h"
-#include "math/Matrix4f.h"
-#include "mesh/Mesh.h"
+#include "0-math/Matrix4f.h"
+#include "2-mesh/Mesh.h"
+#include "4-game/GlWindow.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>

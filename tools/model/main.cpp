@@ -5,9 +5,9 @@
 // with the game's fixed-function state into a picture.
 #include "ModelPicture.h"
 
-#include "app/GlWindow.h"
-#include "mesh/Mesh.h"
-#include "world/Texture.h"
+#include "1-world/Texture.h"
+#include "2-mesh/Mesh.h"
+#include "4-game/GlWindow.h"
 
 #include <assimp/scene.h>
 

@@ -1,6 +1,6 @@
 #include "ReplayAudio.h"
 
-#include "app/Game.h"
+#include "4-game/Game.h"
 
 #include <cmath>
 
@@ -24,9 +24,7 @@ bool ReplayAudio::Open(Game& replayed, const std::string& path, std::string& err
 
 bool ReplayAudio::AfterTick(float dt, std::string& error)
 {
-    const float step = Game::PlayedDt(dt);
-    sounds.Update(*game, step);
-    played += step;
+    played += Game::PlayedDt(dt);
     const auto due = static_cast<std::uint64_t>(std::llround(played * FramesPerDt));
     if (due <= written)
         return true;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/GameSounds.h"
-#include "audio/AudioDevice.h"
+#include "1-audio/AudioDevice.h"
+#include "4-game/GameSounds.h"
 #include "WavWriter.h"
 
 #include <cstdint>
@@ -30,7 +30,10 @@ public:
     // False, with a sentence in error, when any of it fails.
     bool Open(Game& game, const std::string& path, std::string& error);
 
-    // After a tick of dt: the sounds follow the game, and the tick's sound
+    // The game's sounds, which the replay tells of every tick.
+    GameSounds& GetSounds() { return sounds; }
+
+    // After a tick of dt, once the sounds have heard it: the tick's sound
     // (the frames up to the rounded 441 x the dt played so far) is mixed
     // and written.
     bool AfterTick(float dt, std::string& error);

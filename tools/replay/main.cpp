@@ -6,15 +6,16 @@
 // OUTDIR/audio.wav. The script is checked to its end before anything runs, so
 // a bad one writes no frame at all.
 #include "ReplayAudio.h"
-#include "ReplayPlayer.h"
-#include "ReplayScript.h"
 
-#include "app/DataDirectory.h"
-#include "app/Game.h"
-#include "app/GlWindow.h"
-#include "math/MathUtils.h"
+#include "0-math/MathUtils.h"
+#include "4-game/DataDirectory.h"
+#include "4-game/Game.h"
+#include "4-game/GlWindow.h"
+#include "5-replay/ReplayPlayer.h"
+#include "5-replay/ReplayScript.h"
 
-
+#include <GL/glew.h>
+#include <stb_image_write.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +26,7 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -129,15 +131,8 @@ bool CheckScript(const std::string& path, bool audio, std::string& error)
     std::ifstream in;
     if (!OpenScript(path, in, error))
         return false;
-    ReplayScript script(in, path, WindowWidth, WindowHeight);
-    ReplayCommand command;
     double played = 0.0;  // units of dt
-    while (script.Next(command)) {
-        if (command.kind == ReplayCommand::Kind::Tick)
-            played += static_cast<double>(command.count) * Game::PlayedDt(command.dt);
-    }
-    error = script.GetError();
-    if (script.Failed())
+    if (!ReplayPlayer::Check(in, path, error, played))
         return false;
     const double bytes = (played * ReplayAudio::FramesPerDt + 1.0) * AudioDevice::Channels * 2;
     if (audio && bytes > static_cast<double>(WavWriter::MaxDataBytes)) {
@@ -165,6 +160,28 @@ bool PrepareOutDir(const std::string& path, std::string& error)
     return true;
 }
 
+// Saves the frame just drawn into the back buffer as OUTDIR/NAME.png; false
+// with a sentence in error.
+bool SaveFrame(const std::string& outDir, const std::string& name, std::string& error)
+{
+    constexpr int stride = WindowWidth * 3;
+    static std::vector<unsigned char> pixels(static_cast<size_t>(stride) * WindowHeight);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, WindowWidth, WindowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+
+    // OpenGL rows run bottom to top, PNG rows top to bottom.
+    const std::string path = outDir + "/" + name + ".png";
+    const unsigned char* last = pixels.data() + static_cast<size_t>(WindowHeight - 1) * stride;
+    errno = 0;
+    if (stbi_write_png(path.c_str(), WindowWidth, WindowHeight, 3, last, -stride) == 0) {
+        error = "could not write the frame to '" + path + "'" + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
+        return false;
+    }
+    return true;
+}
+
 // Everything after the context exists: the game from the assets folder, then
 // the script's second pass. The Game is gone when this returns.
 int Play(const Options& options)
@@ -183,26 +200,31 @@ int Play(const Options& options)
     game.Init();
     std::fflush(stdout);  // the loader's own lines come first
 
-    ReplayPlayer player(game, WindowWidth, WindowHeight, options.outDir);
+    ReplayScript script(in, options.script, WindowWidth, WindowHeight);
+    ReplayPlayer player(game, script);
     ReplayAudio audio;
     const std::string audioPath = options.outDir + "/audio.wav";
     if (options.audio) {
         if (!audio.Open(game, audioPath, error))
             return Fail(NoOpenGl, error);
-        player.SetAudio(&audio);
+        player.SetSounds(&audio.GetSounds());
     }
-    ReplayScript script(in, options.script, WindowWidth, WindowHeight);
-    ReplayCommand command;
-    while (script.Next(command)) {
-        if (!player.Play(command, error))
-            return Fail(BadInput, options.script + ":" + std::to_string(command.line) + ": " + error);
+    int framesSaved = 0;
+    ReplayPlayer::Drawn drawn;
+    while (player.Advance(drawn)) {
+        const bool saved = drawn.dt > 0.0f ? !options.audio || audio.AfterTick(drawn.dt, error)
+                                           : SaveFrame(options.outDir, drawn.name, error);
+        if (!saved)
+            return Fail(BadInput, options.script + ":" + std::to_string(drawn.line) + ": " + error);
+        if (drawn.dt == 0.0f)
+            framesSaved++;
     }
     // The file changed since it was checked.
     if (script.Failed())
         return Fail(BadInput, script.GetError());
     if (options.audio && !audio.Close(error))
         return Fail(BadInput, error);
-    std::printf("Frames: %d written to %s\n", player.GetFramesSaved(), options.outDir.c_str());
+    std::printf("Frames: %d written to %s\n", framesSaved, options.outDir.c_str());
     if (options.audio)
         std::printf("Sound: written to %s\n", audioPath.c_str());
     return 0;

@@ -1,0 +1,67 @@
+#include "Game.h"
+
+#include "Camera.h"
+#include "1-world/Skybox.h"
+#include "1-world/Terrain.h"
+#include "1-world/Texture.h"
+#include "3-entities/Particles.h"
+#include "3-entities/Ship.h"
+
+#include <cfloat>
+
+namespace {
+
+const Vector3f ShipStart(0.0f, 0.0f, 20.0f);
+const Vector3f ShipStartDirection(0.0f, 0.0f, 1.0f);
+
+constexpr float SkyboxSize = 30.0f;
+constexpr float TargetTop = -35.0f;  // 5 above the terrain's highest point, the towers' tops
+
+const Vector3f CameraPosition(0.0f, 0.0f, 0.0f);
+const Vector3f CameraDirection(0.0f, 0.0f, -1.0f);
+
+}  // namespace
+
+Game::Game(int width, int height)
+    : skybox(nullptr), terrain(nullptr), ship(nullptr), camera(nullptr), towerTexture(nullptr),
+      width(width), height(height), lookBack(false), sounds(nullptr)
+{
+}
+
+Game::~Game()
+{
+    for (Particles* explosion : explosions)
+        delete explosion;
+    delete camera;
+    delete terrain;
+    delete skybox;
+    delete towerTexture;
+    delete ship;
+}
+
+void Game::Init()
+{
+    ship = new Ship(ShipStart, ShipStartDirection, ShipSpeed);
+
+    towerTexture = new Texture(GL_TEXTURE_2D, "tower.tga");
+    towerTexture->Load();
+
+    skybox = new Skybox();
+    skybox->SetSize(SkyboxSize);
+    skybox->Init("Skybox/up.png", "Skybox/down.png", "Skybox/out.png", "Skybox/in.png", "Skybox/left.png",
+                 "Skybox/right.png");
+
+    terrain = new Terrain();
+    terrain->Init("heightmap.raw");
+
+    // World and local corners alike; the box is never transformed.
+    const Vector4f low(-FLT_MAX, -FLT_MAX, -FLT_MAX, 1.0f);
+    const Vector4f high(FLT_MAX, TargetTop, FLT_MAX, 1.0f);
+    targetBox.SetLocalMin(low);
+    targetBox.SetMin(low);
+    targetBox.SetLocalMax(high);
+    targetBox.SetMax(high);
+
+    // Last: its constructor warps the pointer to the window centre.
+    camera = new Camera(width, height, CameraPosition, CameraDirection);
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "0-math/BoundingBox.h"
+#include "0-math/Vector3f.h"
+#include "3-entities/Bullet.h"
+
+#include <vector>
+
+class Camera;
+class GameSounds;
+class Particles;
+class Ship;
+class Skybox;
+class Terrain;
+class Texture;
+
+// The whole scene: sky box, terrain, the player's ship, the camera, the tower
+// props, the bullets in flight, the explosions, and the target region a
+// bullet must come down into to explode. The GLUT callbacks reach the game
+// only through Update, Render and the input handlers.
+//
+// Init loads every asset relative to the working directory and needs a
+// current OpenGL context with a GLUT window (the camera warps the pointer).
+class Game {
+public:
+    // Projection set by the window's reshape handler.
+    static constexpr double FieldOfView = 45.0;  // vertical, degrees
+    static constexpr double NearPlane = 0.1;
+    static constexpr double FarPlane = 10000.0;
+
+    static constexpr float EyeDistance = 30.0f;  // ship to eye, along the view direction
+    static constexpr float ViewDrop = 5.0f;      // the view is shifted down by this in eye space
+    static constexpr float ShipSpeed = 1.0f;     // world units per unit of dt while thrusting
+    static constexpr double MillisecondsPerDtUnit = 10.0;  // dt counts hundredths of a second
+    // A tick advances the world in equal steps of at most MaxStepDt, and by
+    // at most MaxTickDt in all: the game plays the same at any frame rate
+    // down to 100 / MaxTickDt frames a second, and slows down below that.
+    static constexpr float MaxStepDt = 1.0f;
+    static constexpr int MaxStepsPerTick = 25;
+    static constexpr float MaxTickDt = MaxStepDt * MaxStepsPerTick;
+
+    // The dt of a tick from the window's elapsed times (milliseconds) at the
+    // previous tick and now. Never clamped: a late tick gets a larger dt
+    // (which Update plays in steps, up to MaxTickDt).
+    static float TickDt(float previousMilliseconds, float nowMilliseconds);
+
+    // The game time a tick of dt plays: dt, cut to MaxTickDt.
+    static float PlayedDt(float dt) { return dt > MaxTickDt ? MaxTickDt : dt; }
+
+    Game(int width, int height);  // no scene objects until Init
+    // The running game is never destroyed; this releases everything Init
+    // made, for tests and benchmarks (with the OpenGL context still current).
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Creates, in order: ship, tower texture, sky box, terrain, target region,
+    // camera (whose constructor warps the pointer). Prints nothing itself;
+    // missing assets leave objects empty or untextured. Call once.
+    void Init();
+
+    // One tick (GameUpdate.cpp): the camera, then the world in steps: each
+    // moves the ship, every live bullet (moved, then tested against the
+    // target region; a hit becomes an explosion at its moved position), then
+    // every explosion. A dt of at most MaxStepDt is one step, as it comes; a
+    // longer one is split into the fewest equal steps of at most MaxStepDt,
+    // after being cut to MaxTickDt (a stall, or the first tick, which counts
+    // the loading, plays as MaxTickDt). Bullets and explosions that can no
+    // longer be seen or hit are released here.
+    void Update(float dt);
+
+    // Input (GameUpdate.cpp). Left press fires; right press fires and sets
+    // lookBack, right release clears it; other buttons do nothing.
+    void OnMouse(int button, int state, int x, int y);
+    void OnPassiveMotion(int x, int y);  // turns camera and ship, requests a redraw
+    void OnKeyDown(unsigned char key);   // space: thrust on; any key requests a redraw
+    void OnKeyUp(unsigned char key);     // space: thrust off
+
+    // The whole frame (GameRender.cpp), into buffers the caller cleared; the
+    // caller swaps. Leaves the view transform on the model-view stack.
+    void Render();
+
+    // The eye of the frame: EyeDistance behind the ship along the camera's
+    // view direction, or in front of it while lookBack.
+    Vector3f GetEye() const;
+
+    // Who hears the game (none by default): told of every bullet fired and
+    // every explosion made, as it happens. Not owned.
+    void SetSounds(GameSounds* listener) { sounds = listener; }
+
+    // Read access for tests and tools.
+    Ship* GetShip() const { return ship; }
+    Camera* GetCamera() const { return camera; }
+    Terrain* GetTerrain() const { return terrain; }
+    const Texture* GetTowerTexture() const { return towerTexture; }
+    bool IsLookBack() const { return lookBack; }
+    const std::vector<Bullet>& GetBullets() const { return bullets; }
+    const std::vector<Particles*>& GetExplosions() const { return explosions; }
+    const BoundingBox& GetTargetBox() const { return targetBox; }
+
+private:
+    void Step(float dt);  // one step of the world: ship, bullets, explosions
+    void Fire();
+    // True for a live bullet that can never hit nor be seen again.
+    bool IsOutOfPlay(const Bullet& bullet, Vector3f shipPosition) const;
+
+    Skybox* skybox;          // owned
+    Terrain* terrain;        // owned
+    Ship* ship;              // owned
+    Camera* camera;          // owned
+    Texture* towerTexture;   // owned ("tower.tga"); its OpenGL texture lives with the context
+    int width;               // window size given to the constructor; resizing does not change it
+    int height;
+    bool lookBack;           // true while the right mouse button is held: eye in front of the ship
+    std::vector<Bullet> bullets;         // live bullets in firing order
+    std::vector<Particles*> explosions;  // owned; explosions with particles left, in creation order
+    BoundingBox targetBox;   // every point at height -35 or below; never transformed
+    GameSounds* sounds;      // not owned; null: nobody listens
+};
