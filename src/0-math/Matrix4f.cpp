@@ -2,6 +2,19 @@
 
 #include "MathUtils.h"
 
+#include <cmath>
+
+namespace {
+
+// To unit length; a zero vector stays zero.
+Vector3f Unit(Vector3f v)
+{
+    const float length = Sqrtf(v.x * v.x + v.y * v.y + v.z * v.z);
+    return length == 0.0f ? v : Vector3f(v.x / length, v.y / length, v.z / length);
+}
+
+}  // namespace
+
 void Matrix4f::SetIdentity()
 {
     for (int r = 0; r < 4; r++)
@@ -37,6 +50,41 @@ void Matrix4f::SetRotation(float rotateX, float rotateY, float rotateZ)
     rz.m[1][0] = Sinf(z); rz.m[1][1] = Cosf(z);
 
     *this = (rz * ry) * rx;
+}
+
+void Matrix4f::SetPerspective(double fieldOfView, double aspect, double nearPlane, double farPlane)
+{
+    SetIdentity();
+    const double radians = fieldOfView / 2 * Pi / 180;
+    const double depth = farPlane - nearPlane;
+    const double sine = std::sin(radians);
+    if (depth == 0 || sine == 0 || aspect == 0)
+        return;
+    const double cotangent = std::cos(radians) / sine;
+    m[0][0] = static_cast<float>(cotangent / aspect);
+    m[1][1] = static_cast<float>(cotangent);
+    m[2][2] = static_cast<float>(-(farPlane + nearPlane) / depth);
+    m[2][3] = static_cast<float>(-2 * nearPlane * farPlane / depth);
+    m[3][2] = -1.0f;
+    m[3][3] = 0.0f;
+}
+
+void Matrix4f::SetLookAt(const Vector3f& eye, const Vector3f& centre, const Vector3f& up)
+{
+    const Vector3f forward = Unit(centre - eye);
+    const Vector3f side = Unit(forward.Cross(up));
+    const Vector3f trueUp = side.Cross(forward);
+    const Vector3f rows[3] = {side, trueUp, forward * -1.0f};
+    // The rotation, then the eye moved to the origin: each translation entry
+    // summed in the order OpenGL's glTranslate sums it.
+    for (int r = 0; r < 3; r++) {
+        m[r][0] = rows[r].x;
+        m[r][1] = rows[r].y;
+        m[r][2] = rows[r].z;
+        m[r][3] = rows[r].x * -eye.x + rows[r].y * -eye.y + rows[r].z * -eye.z;
+    }
+    m[3][0] = m[3][1] = m[3][2] = 0.0f;
+    m[3][3] = 1.0f;
 }
 
 Matrix4f Matrix4f::operator*(const Matrix4f& r) const
