@@ -104,6 +104,14 @@ void BM_StartFrame(benchmark::State& state)
     const std::vector<unsigned char> heights = gltest::ReadReferenceHeightmap("heightmap.raw");
     const GLuint ground = terrain.GetGroundTexture() ? terrain.GetGroundTexture()->GetId() : 0;
 
+    // The terrain's view, as the game hands it over.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0, -5, 0);
+    gluLookAt(0, 0, -10, 0, 0, 20, 0, 1, 0);
+    glTranslatef(0, -40, 0);
+    const View terrainView = gltest::CurrentView();
+
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_MODELVIEW);
@@ -128,7 +136,7 @@ void BM_StartFrame(benchmark::State& state)
         if (reference)
             gltest::DrawReferenceTerrain(heights.data(), ground);
         else
-            terrain.Draw();
+            terrain.Draw(terrainView);
         glPopMatrix();
         glutSwapBuffers();
         glFinish();

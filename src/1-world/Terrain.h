@@ -3,9 +3,12 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+class TerrainLevels;
 class Texture;
+class View;
 
 // The ground: a 1024 x 1024 grid of 8-bit height samples read from a raw
 // file, drawn as textured, grey-shaded triangles. Sample (row r, column c)
@@ -22,20 +25,21 @@ class Texture;
 // spans at most half a pixel of the viewport's height (MaxScreenError) at
 // the centre of the view, wherever in the region it lies: a height error e
 // at horizontal distance h from the eye and height difference g subtends
-// e h / (h^2 + g^2) radians, largest where h = g. Neighbouring regions differ by at most one
-// level, and the finer one of two then leaves out its edge samples that the
+// e h / (h^2 + g^2) radians, largest where h = g (TerrainLevels chooses).
+// Neighbouring regions differ by at most one level, and the finer one of two then leaves out its edge samples that the
 // coarser lacks, so the two meet along the same line: no cracks. A region
 // wholly outside the view is not drawn. The level depends only on where the
 // eye is, never on where it looks: turning the view changes no level, and a
 // region changes level only where both levels are within the bound.
 //
-// Init builds everything once into static buffers: each region's vertices
-// (17 x 17, edges shared with the neighbours held twice) and one set of
-// 16-bit triangle indices per level and choice of coarser neighbours, which
-// every region shares. A frame only chooses and draws: one call with base
-// vertices where the context has them, else one per drawn region; on older
-// contexts floats without half-float arrays and client memory without
-// buffer objects put the same pixels on screen.
+// Init builds everything once into static buffers (Terrain.cpp): each
+// region's vertices (17 x 17, edges shared with the neighbours held twice)
+// and one set of 16-bit triangle indices per level and choice of coarser
+// neighbours, which every region shares. A frame only chooses and draws
+// (TerrainDraw.cpp): one call with base vertices where the context has them,
+// else one per drawn region; on older contexts floats without half-float
+// arrays and client memory without buffer objects put the same pixels on
+// screen.
 class Terrain {
 public:
     static constexpr int Size = 1024;                      // samples per row and per column
@@ -82,11 +86,11 @@ public:
 
     // Binds the ground texture (0 if there is none), sets GL_MODULATE and
     // draws the regions in the current model-view frame, each at the level
-    // chosen from the eye (read back from the model-view and projection
-    // matrices and the viewport; the model-view must be rigid). Client array
-    // state and the buffer bindings are the same afterwards.
+    // chosen for view, which must be the view OpenGL draws with, of the
+    // terrain's own frame: nothing of it is read back. Client array state
+    // and the buffer bindings are the same afterwards.
     // NOTE: the modulate environment stays in force, as later drawing expects.
-    void Draw();
+    void Draw(const View& view);
 
     // Full detail draws every region whole at level 0, in sight or not: the
     // very triangles of the plain drawing, for comparisons and benchmarks.
@@ -95,6 +99,9 @@ public:
     // The index of a vertex of sample (row, column): in the first region,
     // in row-major order of regions, that holds it.
     static int VertexIndexOf(int row, int column);
+    // The sample row (or column) that a region starting at row (or column)
+    // start holds at its local row (or column) local.
+    static constexpr int SampleAt(int start, int local) { return start + local < Size - 1 ? start + local : Size - 1; }
 
     // What the last Draw drew: regions, and triangles (those of no area too).
     int GetDrawnRegions() const { return drawnRegions; }
@@ -106,20 +113,11 @@ public:
     GLuint GetIndexBuffer() const { return indexBuffer; }    // 0 before Init or without buffer objects
 
 private:
-    // What a frame needs to know of a region: its box in the terrain's own
-    // frame and its height error at each level (never smaller at a coarser one).
-    struct Box {
-        float x0, x1, y0, y1, z0, z1;
-    };
-    struct Region {
-        Box box;
-        float error[LevelCount];
-    };
-    // RegionsPerBlock x RegionsPerBlock regions from region (i0, j0) on.
-    static constexpr int RegionsPerBlock = 8;
-    struct Block {
-        Box box;
-        int i0, j0;
+    // The same vertex in floats, for contexts without half-float arrays.
+    struct FloatVertex {
+        float r, g, b;
+        float s, t;
+        float x, y, z;
     };
     // Where the indices of a level with a choice of coarser neighbours start
     // and how many there are.
@@ -127,10 +125,9 @@ private:
         GLsizei first, count;
     };
 
+    void BuildPatterns();
     void BuildBuffers();
-    void BuildRegions();
     void ReleaseBuffers();
-    void ChooseLevels();
 
     float maxHeight;         // -80: divisor of the grey shade
     float heightScale;       // 256 / (maxHeight / 4) = -12.8: sample / heightScale is the height
@@ -140,17 +137,13 @@ private:
     GLuint indexBuffer;      // the patterns' indices, relative to a region's first vertex
     std::vector<unsigned char> clientVertices;  // the vertices when there are no buffer objects
     bool baseVertex;         // regions offset by base vertex in one call; else one draw per region
-    bool halfFloats;         // vertices are Vertex; else the same values as floats
+    bool halfFloats;         // vertices are Vertex; else FloatVertex
     bool fullDetail;         // every region at level 0, in sight or not
 
-    std::vector<Region> regions;       // row-major, RegionCount of them
-    std::vector<Block> blocks;         // row-major
-    std::vector<Pattern> patterns;     // level * 16 + coarser-neighbour bits
-    std::vector<GLushort> indices;     // every pattern's indices (kept for client-memory drawing)
-    // Per frame, reused: each region's level (the coarsest outside the view), and the
-    // draws of the regions drawn.
-    std::vector<signed char> levels;
-    std::vector<unsigned char> sightScratch;  // per region: in sight this frame
+    std::unique_ptr<TerrainLevels> levels;  // made by Init
+    std::vector<Pattern> patterns;          // level * TerrainLevels::CoarserChoices + coarser bits
+    std::vector<GLushort> indices;          // every pattern's indices (kept for client-memory drawing)
+    // Per frame, reused: the draws of the regions drawn.
     std::vector<GLsizei> drawCounts;
     std::vector<const void*> drawIndices;
     std::vector<GLint> drawBases;

@@ -23,7 +23,7 @@ class Texture;
 // current OpenGL context with a GLUT window (the camera warps the pointer).
 class Game {
 public:
-    // Projection set by the window's reshape handler.
+    // Projection set by the window's reshape handler (GlWindow::Reshape).
     static constexpr double FieldOfView = 45.0;  // vertical, degrees
     static constexpr double NearPlane = 0.1;
     static constexpr double FarPlane = 10000.0;
@@ -75,6 +75,11 @@ public:
     void OnPassiveMotion(int x, int y);  // turns camera and ship, requests a redraw
     void OnKeyDown(unsigned char key);   // space: thrust on; any key requests a redraw
     void OnKeyUp(unsigned char key);     // space: thrust off
+    // The window now shows width x height pixels, its viewport and
+    // projection set to match (GlWindow::Reshape): later frames choose the
+    // terrain's detail for them. A window of no area shows nothing and is
+    // ignored.
+    void OnReshape(int width, int height);
 
     // The whole frame (GameRender.cpp), into buffers the caller cleared; the
     // caller swaps. Leaves the view transform on the model-view stack.
@@ -111,6 +116,8 @@ private:
     Texture* towerTexture;   // owned ("tower.tga"); its OpenGL texture lives with the context
     int width;               // window size given to the constructor; resizing does not change it
     int height;
+    int viewportWidth;       // the window's size as last reshaped (at first the constructor's), pixels
+    int viewportHeight;
     bool lookBack;           // true while the right mouse button is held: eye in front of the ship
     std::vector<Bullet> bullets;         // live bullets in firing order
     std::vector<Particles*> explosions;  // owned; explosions with particles left, in creation order

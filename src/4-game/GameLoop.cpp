@@ -33,6 +33,7 @@ void Mouse(int button, int state, int x, int y)
 void Reshape(int width, int height)
 {
     GlWindow::Reshape(width, height);
+    game->OnReshape(width, height);
 }
 
 }  // namespace

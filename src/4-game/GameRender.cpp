@@ -7,6 +7,8 @@
 #include "1-world/Texture.h"
 #include "3-entities/Particles.h"
 #include "3-entities/Ship.h"
+#include "0-math/Matrix4f.h"
+#include "0-math/View.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
@@ -86,6 +88,16 @@ void Game::Render()
     const Vector3f up = camera->GetUp();
     glTranslatef(0.0f, -ViewDrop, 0.0f);
     gluLookAt(eye.x, eye.y, eye.z, shipPosition.x, shipPosition.y, shipPosition.z, up.x, up.y, up.z);
+    // The same view in our own matrices, for the terrain, which chooses its
+    // detail from it: composed in the order of the calls above.
+    Matrix4f worldView, drop, lookAt, terrainPlace, projection;
+    drop.SetTranslation(0.0f, -ViewDrop, 0.0f);
+    lookAt.SetLookAt(eye, shipPosition, up);
+    worldView = drop * lookAt;
+    terrainPlace.SetTranslation(0.0f, TerrainDrop, 0.0f);
+    projection.SetPerspective(FieldOfView, static_cast<double>(viewportWidth) / static_cast<double>(viewportHeight),
+                              NearPlane, FarPlane);
+    const View terrainView(worldView * terrainPlace, projection, viewportWidth, viewportHeight);
 
     ResetColourAndTexture();
     glPushMatrix();
@@ -100,7 +112,7 @@ void Game::Render()
     ResetColourAndTexture();
     glPushMatrix();
         glTranslatef(0.0f, TerrainDrop, 0.0f);
-        terrain->Draw();
+        terrain->Draw(terrainView);
     glPopMatrix();
 
     // NOTE: drawing a bullet switches texturing off and leaves it off.

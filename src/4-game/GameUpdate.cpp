@@ -163,3 +163,11 @@ void Game::OnKeyUp(unsigned char key)
     if (key == SpaceKey)
         ship->SetThrust(0);
 }
+
+void Game::OnReshape(int newWidth, int newHeight)
+{
+    if (newWidth <= 0 || newHeight <= 0)
+        return;
+    viewportWidth = newWidth;
+    viewportHeight = newHeight;
+}

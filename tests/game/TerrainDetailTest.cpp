@@ -69,7 +69,7 @@ std::vector<Rgba> TerrainOverMagenta(Terrain& terrain)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     glTranslatef(0.0f, -40.0f, 0.0f);
-    terrain.Draw();
+    terrain.Draw(gltest::CurrentView());
     glPopMatrix();
     return gltest::ReadFrame();
 }

@@ -139,7 +139,7 @@ TEST_F(GlTest, MalformedHeightmapsGiveTerrainThatDraws)
     for (const std::string& file : heightmaps) {
         auto terrain = std::make_unique<Terrain>();
         terrain->Init(file.c_str());
-        terrain->Draw();
+        terrain->Draw(gltest::CurrentView());
         EXPECT_EQ(static_cast<GLenum>(GL_NO_ERROR), glGetError()) << file;
     }
 }
@@ -165,7 +165,7 @@ TEST_F(GlTest, RepeatedLoadAndReleaseOfTheGameAssets)
         sky.Draw(0, 0, 0);
         auto terrain = std::make_unique<Terrain>();
         terrain->Init("heightmap.raw");
-        terrain->Draw();
+        terrain->Draw(gltest::CurrentView());
         Texture tower(GL_TEXTURE_2D, "tower.tga");
         EXPECT_TRUE(tower.Load());
     }

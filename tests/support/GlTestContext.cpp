@@ -76,6 +76,22 @@ Rgba PixelAt(int x, int y)
     return ReadPixels(x, y, 1, 1)[0];
 }
 
+View CurrentView()
+{
+    GLfloat model[16], projection[16];  // column-major
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetFloatv(GL_MODELVIEW_MATRIX, model);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    Matrix4f m, p;
+    for (int row = 0; row < 4; row++)
+        for (int column = 0; column < 4; column++) {
+            m.m[row][column] = model[column * 4 + row];
+            p.m[row][column] = projection[column * 4 + row];
+        }
+    return View(m, p, viewport[2], viewport[3]);
+}
+
 GLint GetInteger(GLenum name)
 {
     GLint value = 0;

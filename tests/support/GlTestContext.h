@@ -4,6 +4,7 @@
 // display mode (RGBA, double, depth, multisample), GLEW initialised, created
 // on first use and kept for the whole test binary. No mock of OpenGL.
 
+#include "0-math/View.h"
 #include "4-game/GlWindow.h"
 
 #include <GL/glew.h>
@@ -39,6 +40,10 @@ struct Rgba {
 std::vector<Rgba> ReadPixels(int x, int y, int width, int height);
 std::vector<Rgba> ReadFrame();  // the whole window
 Rgba PixelAt(int x, int y);     // window coordinates, origin bottom left
+
+// The view OpenGL draws with now: the current model-view and projection
+// matrices and the viewport, read back.
+View CurrentView();
 
 GLint GetInteger(GLenum name);
 GLint GetTexParameter(GLenum target, GLenum name);

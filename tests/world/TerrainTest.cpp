@@ -128,7 +128,7 @@ TEST_F(TerrainTest, MissingHeightmapGivesFlatUntexturedGreyGround)
     // Looking straight down on it from above the middle: all 0.5 grey.
     glBindTexture(GL_TEXTURE_2D, 0);
     gluLookAt(0, 100, 0, 0, 0, 0, 0, 0, 1);
-    terrain->Draw();
+    terrain->Draw(gltest::CurrentView());
     EXPECT_EQ(0, gltest::GetInteger(GL_TEXTURE_BINDING_2D));
     for (const auto& p : {gltest::PixelAt(400, 300), gltest::PixelAt(10, 10), gltest::PixelAt(790, 590)}) {
         EXPECT_NEAR(128, p.r, 1);
@@ -171,7 +171,7 @@ TEST_F(TerrainTest, InitAndDrawRestoreBufferBindingAndClientArrays)
 
     glEnableClientState(GL_NORMAL_ARRAY);  // left on by someone else: must neither be drawn nor changed
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    terrain->Draw();
+    terrain->Draw(gltest::CurrentView());
     EXPECT_EQ(static_cast<GLint>(other), gltest::GetInteger(GL_ARRAY_BUFFER_BINDING));
     EXPECT_EQ(0, gltest::GetInteger(GL_ELEMENT_ARRAY_BUFFER_BINDING));
     EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
@@ -247,7 +247,7 @@ void ExpectSameFrames(const std::string& assetsDir, const std::string& label)
 
     for (const View& view : Views) {
         SCOPED_TRACE(label + ", " + view.name);
-        const auto ours = DrawView(view, [&] { terrain->Draw(); });
+        const auto ours = DrawView(view, [&] { terrain->Draw(gltest::CurrentView()); });
         const auto reference = DrawView(view, [&] { gltest::DrawReferenceTerrain(heights.data(), ground); });
         size_t differing = 0, drawn = 0;
         for (size_t i = 0; i < ours.size(); i++) {
@@ -280,7 +280,7 @@ TEST_F(TerrainTest, FallbacksForOlderContextsDrawTheSamePixels)
     {
         Terrain terrain;
         terrain.Init("heightmap.raw");
-        expected = DrawView(view, [&] { terrain.Draw(); });
+        expected = DrawView(view, [&] { terrain.Draw(gltest::CurrentView()); });
     }
 
     struct Lacks {
@@ -329,7 +329,7 @@ TEST_F(TerrainTest, FallbacksForOlderContextsDrawTheSamePixels)
         Terrain terrain;
         terrain.Init("heightmap.raw");
         EXPECT_EQ(lacks.buffers, terrain.GetVertexBuffer() == 0);
-        const auto ours = DrawView(view, [&] { terrain.Draw(); });
+        const auto ours = DrawView(view, [&] { terrain.Draw(gltest::CurrentView()); });
         size_t differing = 0;
         for (size_t i = 0; i < ours.size(); i++)
             differing += std::memcmp(&ours[i], &expected[i], sizeof ours[i]) != 0;
