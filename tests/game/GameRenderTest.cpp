@@ -72,7 +72,7 @@ TEST_F(GameTest, StartFrameShowsSkyAboveTerrainAndTheShipBelowTheCentre)
     WhiteNoTexture();
     glPushMatrix();
     glTranslatef(0, -40, 0);
-    terrain.Draw();
+    terrain.Draw(gltest::CurrentView());
     glPopMatrix();
     const std::vector<Rgba> skyAndTerrain = gltest::ReadFrame();
 
@@ -121,6 +121,47 @@ TEST_F(GameTest, TheEyeIsBehindTheShipOrInFrontWhileTheRightButtonIsHeld)
     RenderGame(*game);
     const Vector3f v = game->GetCamera()->GetTarget();
     ExpectModelViewIsTheView(Vector3f(0, 0, 20) - v * 30.0f, Vector3f(0, 0, 20), game->GetCamera()->GetUp());
+}
+
+// The terrain chooses its detail from the view the frame hands it, which must
+// be the view OpenGL draws with, at the window's size after a reshape.
+TEST_F(GameTest, TheTerrainChoosesItsDetailForTheViewDrawnAtTheWindowsSize)
+{
+    struct Case {
+        const char* name;
+        int width, height;
+        bool lookBack;
+    };
+    const Case cases[] = {
+        {"the window", W, H, false},
+        {"the front view", W, H, true},
+        {"reshaped smaller", W / 2, H / 2, false},
+        {"reshaped wide", 1000, 300, false},
+    };
+    Terrain& terrain = *game->GetTerrain();
+    game->OnPassiveMotion(430, 320);  // turned and tilted a little
+    game->Update(1.0f);
+    std::vector<int> triangles;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GlWindow::Reshape(c.width, c.height);
+        game->OnReshape(c.width, c.height);
+        if (c.lookBack)
+            game->OnMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 430, 320);
+        RenderGame(*game);
+        const int regions = terrain.GetDrawnRegions();
+        triangles.push_back(terrain.GetDrawnTriangles());
+
+        glPushMatrix();
+        glTranslatef(0, -40, 0);
+        terrain.Draw(gltest::CurrentView());
+        glPopMatrix();
+        EXPECT_EQ(terrain.GetDrawnRegions(), regions);
+        EXPECT_EQ(terrain.GetDrawnTriangles(), triangles.back());
+        if (c.lookBack)
+            game->OnMouse(GLUT_RIGHT_BUTTON, GLUT_UP, 430, 320);
+    }
+    EXPECT_LT(triangles[2], triangles[0]) << "a smaller window shows less detail";
 }
 
 TEST_F(GameTest, TowersAreTexturedEvenAfterBulletsWereDrawn)
