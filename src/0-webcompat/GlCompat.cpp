@@ -32,9 +32,6 @@
 // - glGetIntegerv: the emulation does not know the matrix stacks' depths
 //   and asks WebGL, which logs an error each time; they are answered 0 here
 //   (no limit known), so the model's walk keeps its matrices itself.
-// - glViewport, and glGetIntegerv of GL_VIEWPORT: the viewport is
-//   remembered as it is set and answered from there (the terrain asks for it
-//   every frame); asked of WebGL only before the first glViewport.
 // - glShadeModel: WebGL shades smoothly, as the game asks; the emulation's
 //   logs a reminder that it does nothing.
 // - gluLookAt: the emulation's replaces the current matrix instead of
@@ -70,7 +67,6 @@ void emscripten_glDrawElements(GLenum mode, GLsizei count, GLenum type, const vo
 void emscripten_glBindTexture(GLenum target, GLuint texture);
 void emscripten_glDepthFunc(GLenum func);
 void emscripten_glDepthMask(GLboolean flag);
-void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 }
 
 namespace {
@@ -210,9 +206,6 @@ struct ClientAttributes {
     GLuint elementBuffer;
 };
 std::vector<ClientAttributes> clientStack;
-
-GLint viewport[4];           // as set last
-bool viewportKnown = false;  // false until the first glViewport
 
 void SetEnabled(GLenum cap, bool on)
 {
@@ -376,23 +369,9 @@ void glGetIntegerv(GLenum pname, GLint* data)
     case GL_MAX_TEXTURE_STACK_DEPTH:
         *data = 0;
         return;
-    case GL_VIEWPORT:
-        if (!viewportKnown) {
-            emscripten_glGetIntegerv(GL_VIEWPORT, viewport);
-            viewportKnown = true;
-        }
-        std::memcpy(data, viewport, sizeof viewport);
-        return;
     default:
         emscripten_glGetIntegerv(pname, data);
     }
-}
-
-void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
-{
-    viewport[0] = x, viewport[1] = y, viewport[2] = width, viewport[3] = height;
-    viewportKnown = true;
-    emscripten_glViewport(x, y, width, height);
 }
 
 void glShadeModel(GLenum) {}
