@@ -18,19 +18,20 @@ class View;
 // samples is two triangles split along the diagonal from (r + 1, c) to
 // (r, c + 1).
 //
-// Detail follows the distance. The grid is cut into 64 x 64 regions of 16 x 16
-// quads; a region is drawn at level L from every 2^L-th row and column of its
-// samples, at the coarsest level whose height error (the largest distance,
-// straight up or down, between a sample and the surface drawn over it)
-// spans at most half a pixel of the viewport's height (MaxScreenError) at
-// the centre of the view, wherever in the region it lies: a height error e
-// at horizontal distance h from the eye and height difference g subtends
-// e h / (h^2 + g^2) radians, largest where h = g (TerrainLevels chooses).
-// Neighbouring regions differ by at most one level, and the finer one of two then leaves out its edge samples that the
-// coarser lacks, so the two meet along the same line: no cracks. A region
-// wholly outside the view is not drawn. The level depends only on where the
-// eye is, never on where it looks: turning the view changes no level, and a
-// region changes level only where both levels are within the bound.
+// Detail follows the distance (TerrainLevels chooses). The grid is cut into
+// 64 x 64 regions of 16 x 16 quads; a region is drawn at level L from every
+// 2^L-th row and column of its samples, at the coarsest level whose height
+// error (the largest distance, straight up or down, between a sample and the
+// surface drawn over it) spans at most half a pixel of the viewport's height
+// (MaxScreenError) at the centre of the view, wherever in the region it
+// lies: a height error e at horizontal distance h from the eye and height
+// difference g subtends e h / (h^2 + g^2) radians, largest where h = g.
+// Neighbouring regions differ by at most one level, and the finer one of two
+// then leaves out its edge samples that the coarser lacks, so the two meet
+// along the same line: no cracks. A region wholly outside the view is not
+// drawn. The level depends only on where the eye is, never on where it
+// looks: turning the view changes no level, and a region changes level only
+// where both levels are within the bound.
 //
 // Init builds everything once into static buffers (Terrain.cpp): each
 // region's vertices (17 x 17, edges shared with the neighbours held twice)

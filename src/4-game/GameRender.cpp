@@ -2,13 +2,13 @@
 #include "Game.h"
 
 #include "Camera.h"
+#include "0-math/Matrix4f.h"
+#include "0-math/View.h"
 #include "1-world/Skybox.h"
 #include "1-world/Terrain.h"
 #include "1-world/Texture.h"
 #include "3-entities/Particles.h"
 #include "3-entities/Ship.h"
-#include "0-math/Matrix4f.h"
-#include "0-math/View.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
@@ -50,6 +50,21 @@ void ResetColourAndTexture()
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+// The view the terrain is drawn in, for a window of width x height pixels,
+// in our own matrices composed as Render composes OpenGL's (the drop in eye
+// space, the look-at, the terrain's drop) and through the projection
+// GlWindow::Reshape sets.
+View TerrainView(Vector3f eye, Vector3f centre, Vector3f up, int width, int height)
+{
+    Matrix4f drop, lookAt, terrainPlace, projection;
+    drop.SetTranslation(0.0f, -Game::ViewDrop, 0.0f);
+    lookAt.SetLookAt(eye, centre, up);
+    terrainPlace.SetTranslation(0.0f, TerrainDrop, 0.0f);
+    projection.SetPerspective(Game::FieldOfView, static_cast<double>(width) / static_cast<double>(height),
+                              Game::NearPlane, Game::FarPlane);
+    return View(drop * lookAt * terrainPlace, projection, width, height);
+}
+
 void DrawTower()
 {
     glBegin(GL_QUADS);
@@ -88,16 +103,6 @@ void Game::Render()
     const Vector3f up = camera->GetUp();
     glTranslatef(0.0f, -ViewDrop, 0.0f);
     gluLookAt(eye.x, eye.y, eye.z, shipPosition.x, shipPosition.y, shipPosition.z, up.x, up.y, up.z);
-    // The same view in our own matrices, for the terrain, which chooses its
-    // detail from it: composed in the order of the calls above.
-    Matrix4f worldView, drop, lookAt, terrainPlace, projection;
-    drop.SetTranslation(0.0f, -ViewDrop, 0.0f);
-    lookAt.SetLookAt(eye, shipPosition, up);
-    worldView = drop * lookAt;
-    terrainPlace.SetTranslation(0.0f, TerrainDrop, 0.0f);
-    projection.SetPerspective(FieldOfView, static_cast<double>(viewportWidth) / static_cast<double>(viewportHeight),
-                              NearPlane, FarPlane);
-    const View terrainView(worldView * terrainPlace, projection, viewportWidth, viewportHeight);
 
     ResetColourAndTexture();
     glPushMatrix();
@@ -112,7 +117,7 @@ void Game::Render()
     ResetColourAndTexture();
     glPushMatrix();
         glTranslatef(0.0f, TerrainDrop, 0.0f);
-        terrain->Draw(terrainView);
+        terrain->Draw(TerrainView(eye, shipPosition, up, viewportWidth, viewportHeight));
     glPopMatrix();
 
     // NOTE: drawing a bullet switches texturing off and leaves it off.
