@@ -41,15 +41,15 @@ void Terrain::Draw(const View& view)
     // Each region drawn: the pattern of its level and coarser neighbours,
     // from its first vertex on.
     const std::uintptr_t indexBase = buffers ? 0 : reinterpret_cast<std::uintptr_t>(indices.data());
-    drawnRegions = 0;
+    const TerrainLevels::Drawn* chosen = levels->GetDrawn();
+    drawnRegions = levels->GetDrawnCount();
     drawnTriangles = 0;
-    for (const TerrainLevels::Drawn& region : levels->GetDrawn()) {
-        const Pattern& pattern = patterns[region.level * TerrainLevels::CoarserChoices + region.coarser];
-        drawCounts[drawnRegions] = pattern.count;
-        drawIndices[drawnRegions] = reinterpret_cast<const void*>(indexBase + pattern.first * sizeof(GLushort));
-        drawBases[drawnRegions] = region.region * VerticesPerRegion;
+    for (int n = 0; n < drawnRegions; n++) {
+        const Pattern& pattern = patterns[chosen[n].level * TerrainLevels::CoarserChoices + chosen[n].coarser];
+        drawCounts[n] = pattern.count;
+        drawIndices[n] = reinterpret_cast<const void*>(indexBase + pattern.first * sizeof(GLushort));
+        drawBases[n] = chosen[n].region * VerticesPerRegion;
         drawnTriangles += pattern.count / 3;
-        drawnRegions++;
     }
 
     // The pop restores the enabled arrays, their pointers and the buffer bindings.

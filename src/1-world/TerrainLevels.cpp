@@ -1,3 +1,5 @@
+// Choosing the terrain's levels: each region's box and errors, measured once,
+// and the steps of a choice.
 #include "TerrainLevels.h"
 
 #include "0-math/View.h"
@@ -27,28 +29,26 @@ void ClipPlanes(const Matrix4f& viewProjection, float (&planes)[5][4])
     }
 }
 
-// A plane's value at a box's corner the furthest in front of it (front) or
-// the furthest behind it.
-template <typename Box>
-float AtCorner(const float (&plane)[4], const Box& box, bool front)
-{
-    const bool high[3] = {(plane[0] > 0) == front, (plane[1] > 0) == front, (plane[2] > 0) == front};
-    return plane[0] * (high[0] ? box.x1 : box.x0) + plane[1] * (high[1] ? box.y1 : box.y0) +
-           plane[2] * (high[2] ? box.z1 : box.z0) + plane[3];
-}
+// The helpers below take any box with x0 x1 y0 y1 z0 z1, TerrainLevels's
+// own among them.
 
-// True when a box lies wholly behind one of the planes.
+// True when a box lies wholly behind one of the planes (a x + b y + c z + d
+// < 0 at its corner the furthest in front).
 template <typename Box>
 bool IsOutside(const Box& box, const float (&planes)[5][4])
 {
-    for (const auto& plane : planes)
-        if (AtCorner(plane, box, true) < 0)
+    for (const auto& plane : planes) {
+        if (plane[0] * (plane[0] > 0 ? box.x1 : box.x0) + plane[1] * (plane[1] > 0 ? box.y1 : box.y0) +
+                plane[2] * (plane[2] > 0 ? box.z1 : box.z0) + plane[3] <
+            0)
             return true;
+    }
     return false;
 }
 
 // Where a box lies: wholly behind one of the planes, across the view, or
-// wholly in front of all of them.
+// wholly in front of all of them (in front even at its corner the furthest
+// behind each).
 enum Side { Outside, Across, Inside };
 
 template <typename Box>
@@ -56,15 +56,18 @@ Side SideOf(const Box& box, const float (&planes)[5][4])
 {
     if (IsOutside(box, planes))
         return Outside;
-    for (const auto& plane : planes)
-        if (AtCorner(plane, box, false) < 0)
+    for (const auto& plane : planes) {
+        if (plane[0] * (plane[0] > 0 ? box.x0 : box.x1) + plane[1] * (plane[1] > 0 ? box.y0 : box.y1) +
+                plane[2] * (plane[2] > 0 ? box.z0 : box.z1) + plane[3] <
+            0)
             return Across;
+    }
     return Inside;
 }
 
-// The largest height error that an angle of pixels pixels a radian shows
-// as at most MaxScreenError pixels, anywhere in the box; none with the eye
-// inside it. A height error e at horizontal distance h and height difference
+// The largest height error that spans at most MaxScreenError pixels
+// wherever in the box it lies, where an angle of one radian spans pixels
+// pixels; none (0) with the eye inside the box. A height error e at horizontal distance h and height difference
 // g from the eye subtends e h / (h^2 + g^2) radians, which grows with h up to
 // h = g and then falls: its largest over the box is at the h nearest to g.
 template <typename Box>
@@ -85,7 +88,7 @@ float AllowedError(const Box& box, const Vector3f& eye, float pixels)
 }  // namespace
 
 TerrainLevels::TerrainLevels(const unsigned char* samples, float heightScale)
-    : levels(Terrain::RegionCount, 0), inSight(Terrain::RegionCount, 0)
+    : levels(Terrain::RegionCount, 0), inSight(Terrain::RegionCount, 0), drawn(Terrain::RegionCount)
 {
     regions.reserve(Terrain::RegionCount);
     for (int i = 0; i < PerSide; i++)
@@ -108,7 +111,6 @@ TerrainLevels::TerrainLevels(const unsigned char* samples, float heightScale)
             blocks.push_back(block);
         }
     }
-    drawn.reserve(Terrain::RegionCount);
 }
 
 // Region (i, j)'s box and its height error at each level: the largest
@@ -174,9 +176,9 @@ void TerrainLevels::Choose(const View& view)
 
 void TerrainLevels::ChooseAll()
 {
-    std::fill(levels.begin(), levels.end(), 0);
-    std::fill(inSight.begin(), inSight.end(), 1);
-    List(Span{0, PerSide - 1, 0, PerSide - 1});
+    for (int k = 0; k < Terrain::RegionCount; k++)
+        drawn[k] = Drawn{k, 0, 0};  // all at one level: none coarser
+    drawnCount = Terrain::RegionCount;
 }
 
 // Marks the regions in sight and gives each the coarsest level within the
@@ -251,7 +253,7 @@ void TerrainLevels::LimitNeighbourSteps(const Span& span)
 // sight too.
 void TerrainLevels::List(const Span& span)
 {
-    drawn.clear();
+    drawnCount = 0;
     for (int i = span.top; i <= span.bottom; i++) {
         for (int j = span.left; j <= span.right; j++) {
             const int k = i * PerSide + j;
@@ -268,7 +270,7 @@ void TerrainLevels::List(const Span& span)
                 coarser |= West;
             if (j < PerSide - 1 && coarserAt(k + 1))
                 coarser |= East;
-            drawn.push_back(Drawn{k, level, coarser});
+            drawn[drawnCount++] = Drawn{k, level, coarser};
         }
     }
 }

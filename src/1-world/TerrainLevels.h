@@ -34,7 +34,8 @@ public:
     void ChooseAll();
 
     // The regions chosen last, in row-major order; none before a choice.
-    const std::vector<Drawn>& GetDrawn() const { return drawn; }
+    const Drawn* GetDrawn() const { return drawn.data(); }
+    int GetDrawnCount() const { return drawnCount; }
 
 private:
     struct Box {  // in the terrain's own frame
@@ -66,5 +67,6 @@ private:
     // whether it is in sight, and the regions drawn.
     std::vector<signed char> levels;
     std::vector<unsigned char> inSight;
-    std::vector<Drawn> drawn;  // RegionCount reserved
+    std::vector<Drawn> drawn;  // RegionCount of them, the first drawnCount chosen
+    int drawnCount = 0;
 };
