@@ -10,13 +10,12 @@ on when the test looks.
 Usage: sound_test.py SITE_DIR BUILD_DIR [unittest arguments]
 """
 
-import sys
 import unittest
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 
-import page_test
+import harness
 
 # Installs the meter on the game's audio context, after its master gain.
 # window.meter.reset() starts it over: reports of earlier measurements,
@@ -60,7 +59,7 @@ context.audioCtx.audioWorklet.addModule(url).then(function () {
 MEASURED = 'return [window.meter.peak, window.meter.time];'
 
 
-class SoundInThePage(page_test.PageSession):
+class SoundInThePage(harness.PageSession):
     """Sound from the first click; a shot heard; the control turns it off and on."""
 
     def fire(self):
@@ -108,4 +107,4 @@ class SoundInThePage(page_test.PageSession):
 
 
 if __name__ == '__main__':
-    unittest.main(argv=[sys.argv[0]] + sys.argv[3:], verbosity=2)
+    harness.main()
