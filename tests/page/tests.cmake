@@ -13,7 +13,7 @@
 #   sound_test.py    the sound starts with the first click, a shot is heard,
 #                    the page's control silences it; a replay is heard
 foreach(test IN ITEMS play:PlayedInTheBrowser play:WithoutWebGL replay:PlayedFromAScript
-                      assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage)
+                      assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage sound:ReplayHeard)
   string(REPLACE ":" ";" parts "${test}")
   list(GET parts 0 file)
   list(GET parts 1 fixture)
