@@ -32,6 +32,7 @@ public:
     static constexpr float EyeDistance = 30.0f;  // ship to eye, along the view direction
     static constexpr float ViewDrop = 5.0f;      // the view is shifted down by this in eye space
     static constexpr float ShipSpeed = 1.0f;     // world units per unit of dt while thrusting
+    static constexpr float TowerTop = 5.0f;      // a tower reaches this far above and below the ground
     static constexpr double MillisecondsPerDtUnit = 10.0;  // dt counts hundredths of a second
     // A tick advances the world in steps of exactly StepDt, as many as its dt
     // and the fraction of a unit carried from the ticks before make, and at
