@@ -26,7 +26,7 @@ const Vector3f CameraDirection(0.0f, 0.0f, -1.0f);
 
 Game::Game(int width, int height)
     : skybox(nullptr), terrain(nullptr), ship(nullptr), camera(nullptr), towerTexture(nullptr),
-      width(width), height(height), lookBack(false), sounds(nullptr)
+      width(width), height(height), lookBack(false), sounds(nullptr), clock(MaxStepsPerTick)
 {
 }
 
