@@ -24,7 +24,7 @@ public:
 
     // Arms the first tick. The first dt counts from the program's start, so
     // it takes in the loading (Game::Update plays it in steps, up to its own
-    // limit).
+    // limit, and drops the rest).
     static void StartClock();
 
     // The passive-motion callback: the pointer at (x, y) with no button held.

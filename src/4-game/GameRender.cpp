@@ -4,6 +4,7 @@
 #include "Camera.h"
 #include "0-math/Matrix4f.h"
 #include "0-math/View.h"
+#include "1-world/Ground.h"
 #include "1-world/Skybox.h"
 #include "1-world/Terrain.h"
 #include "1-world/Texture.h"
@@ -15,13 +16,11 @@
 
 namespace {
 
-constexpr float TerrainDrop = -40.0f;  // the terrain and the towers stand at this height
-
-// The three tower props, drawn in this order.
+// The three tower props, drawn in this order, their middles on the ground.
 const Vector3f TowerPositions[] = {
-    Vector3f(0.0f, TerrainDrop, -30.0f),
-    Vector3f(-30.0f, TerrainDrop, -30.0f),
-    Vector3f(30.0f, TerrainDrop, -30.0f),
+    Vector3f(0.0f, Ground::Height, -30.0f),
+    Vector3f(-30.0f, Ground::Height, -30.0f),
+    Vector3f(30.0f, Ground::Height, -30.0f),
 };
 
 struct TowerVertex {
@@ -29,7 +28,7 @@ struct TowerVertex {
     float x, y, z;
 };
 
-// Six four-vertex faces within x -5..0, y -5..5, z -5..0: the top, the front
+// Six four-vertex faces within x -5..0, y -Game::TowerTop..Game::TowerTop, z -5..0: the top, the front
 // (z = 0), the side (x = 0), a strip at x = -1, a face from the top corner to
 // the bottom, and the back (z = -5).
 // NOTE: faces 1 and 5 carry no texture coordinates of their own; they take
@@ -52,14 +51,14 @@ void ResetColourAndTexture()
 
 // The view the terrain is drawn in, for a window of width x height pixels,
 // in our own matrices composed as Render composes OpenGL's (the drop in eye
-// space, the look-at, the terrain's drop) and through the projection
-// GlWindow::Reshape sets.
+// space, the look-at, the terrain placed on the ground) and through the
+// projection GlWindow::Reshape sets.
 View TerrainView(Vector3f eye, Vector3f centre, Vector3f up, int width, int height)
 {
     Matrix4f drop, lookAt, terrainPlace, projection;
     drop.SetTranslation(0.0f, -Game::ViewDrop, 0.0f);
     lookAt.SetLookAt(eye, centre, up);
-    terrainPlace.SetTranslation(0.0f, TerrainDrop, 0.0f);
+    terrainPlace.SetTranslation(0.0f, Ground::Height, 0.0f);
     projection.SetPerspective(Game::FieldOfView, static_cast<double>(width) / static_cast<double>(height),
                               Game::NearPlane, Game::FarPlane);
     return View(drop * lookAt * terrainPlace, projection, width, height);
@@ -116,7 +115,7 @@ void Game::Render()
 
     ResetColourAndTexture();
     glPushMatrix();
-        glTranslatef(0.0f, TerrainDrop, 0.0f);
+        glTranslatef(0.0f, Ground::Height, 0.0f);
         terrain->Draw(TerrainView(eye, shipPosition, up, viewportWidth, viewportHeight));
     glPopMatrix();
 
