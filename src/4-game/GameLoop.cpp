@@ -38,6 +38,8 @@ void Reshape(int width, int height)
 }  // namespace
 
 GameLoop::FrameHook GameLoop::frameHook = nullptr;
+GameLoop::TickHook GameLoop::tickHook = nullptr;
+double GameLoop::played = 0.0;
 
 void GameLoop::Connect(Game& played, GameSounds& heard, bool passiveMotion)
 {
@@ -55,6 +57,7 @@ void GameLoop::Connect(Game& played, GameSounds& heard, bool passiveMotion)
 void GameLoop::StartClock()
 {
     lastTime = 0.0f;
+    played = 0.0;
     glutTimerFunc(TickMilliseconds, Tick, 0);
 }
 
@@ -81,8 +84,11 @@ void GameLoop::Tick(int)
 {
     const float now = static_cast<float>(glutGet(GLUT_ELAPSED_TIME));
     const float dt = Game::TickDt(lastTime, now);
+    if (tickHook != nullptr)
+        tickHook(dt);
     game->Update(dt);
     sounds->Update(*game, Game::PlayedDt(dt));
+    played += Game::PlayedDt(dt);
     glutPostRedisplay();
     lastTime = now;
     glutTimerFunc(TickMilliseconds, Tick, 0);
