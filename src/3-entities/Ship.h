@@ -2,6 +2,7 @@
 
 #include "0-math/BoundingBox.h"
 #include "0-math/Vector3f.h"
+#include "1-world/Ground.h"
 
 #include <vector>
 
@@ -12,7 +13,9 @@ class Mesh;
 // (one degree per pixel) and that orient the drawn model. Owns its Mesh.
 class Ship {
 public:
-    static constexpr float Floor = -40.0f;  // a step ending at or below this height is dropped
+    // A step ending at or below this height is dropped: the ship never comes
+    // down to the ground.
+    static constexpr float Floor = Ground::Height;
 
     // Stores the arguments, derives the angles from direction and loads the
     // model (a failed load leaves it empty; everything else works unchanged).

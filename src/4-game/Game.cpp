@@ -1,6 +1,7 @@
 #include "Game.h"
 
 #include "Camera.h"
+#include "1-world/Ground.h"
 #include "1-world/Skybox.h"
 #include "1-world/Terrain.h"
 #include "1-world/Texture.h"
@@ -15,7 +16,8 @@ const Vector3f ShipStart(0.0f, 0.0f, 20.0f);
 const Vector3f ShipStartDirection(0.0f, 0.0f, 1.0f);
 
 constexpr float SkyboxSize = 30.0f;
-constexpr float TargetTop = -35.0f;  // 5 above the terrain's highest point, the towers' tops
+// Bullets burst from the towers' tops down: 5 above the terrain's highest points.
+constexpr float TargetTop = Ground::Height + Game::TowerTop;
 
 const Vector3f CameraPosition(0.0f, 0.0f, 0.0f);
 const Vector3f CameraDirection(0.0f, 0.0f, -1.0f);

@@ -31,6 +31,7 @@ public:
     static constexpr float EyeDistance = 30.0f;  // ship to eye, along the view direction
     static constexpr float ViewDrop = 5.0f;      // the view is shifted down by this in eye space
     static constexpr float ShipSpeed = 1.0f;     // world units per unit of dt while thrusting
+    static constexpr float TowerTop = 5.0f;      // a tower reaches this far above and below the ground
     static constexpr double MillisecondsPerDtUnit = 10.0;  // dt counts hundredths of a second
     // A tick advances the world in equal steps of at most MaxStepDt, and by
     // at most MaxTickDt in all: the game plays the same at any frame rate

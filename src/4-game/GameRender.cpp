@@ -2,6 +2,7 @@
 #include "Game.h"
 
 #include "Camera.h"
+#include "1-world/Ground.h"
 #include "1-world/Skybox.h"
 #include "1-world/Terrain.h"
 #include "1-world/Texture.h"
@@ -13,13 +14,11 @@
 
 namespace {
 
-constexpr float TerrainDrop = -40.0f;  // the terrain and the towers stand at this height
-
-// The three tower props, drawn in this order.
+// The three tower props, drawn in this order, their middles on the ground.
 const Vector3f TowerPositions[] = {
-    Vector3f(0.0f, TerrainDrop, -30.0f),
-    Vector3f(-30.0f, TerrainDrop, -30.0f),
-    Vector3f(30.0f, TerrainDrop, -30.0f),
+    Vector3f(0.0f, Ground::Height, -30.0f),
+    Vector3f(-30.0f, Ground::Height, -30.0f),
+    Vector3f(30.0f, Ground::Height, -30.0f),
 };
 
 struct TowerVertex {
@@ -27,7 +26,7 @@ struct TowerVertex {
     float x, y, z;
 };
 
-// Six four-vertex faces within x -5..0, y -5..5, z -5..0: the top, the front
+// Six four-vertex faces within x -5..0, y -Game::TowerTop..Game::TowerTop, z -5..0: the top, the front
 // (z = 0), the side (x = 0), a strip at x = -1, a face from the top corner to
 // the bottom, and the back (z = -5).
 // NOTE: faces 1 and 5 carry no texture coordinates of their own; they take
@@ -99,7 +98,7 @@ void Game::Render()
 
     ResetColourAndTexture();
     glPushMatrix();
-        glTranslatef(0.0f, TerrainDrop, 0.0f);
+        glTranslatef(0.0f, Ground::Height, 0.0f);
         terrain->Draw();
     glPopMatrix();
 

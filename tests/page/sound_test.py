@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The page's sound in headless Chromium: it starts with the player's first
-click, a shot is heard, and the page's sound control silences it.
+click, a shot is heard, and the page's sound control silences it; a replay
+is heard as the player's own game is.
 
 What the page plays is measured where it leaves the game's OpenAL, after
 its listener's gain: a small meter on the browser's audio thread keeps the
@@ -14,6 +15,8 @@ import unittest
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
+
+import os
 
 import harness
 
@@ -59,11 +62,37 @@ context.audioCtx.audioWorklet.addModule(url).then(function () {
 MEASURED = 'return [window.meter.peak, window.meter.time];'
 
 
-class SoundInThePage(harness.PageSession):
-    """Sound from the first click; a shot heard; the control turns it off and on."""
+class Heard(harness.PageSession):
+    """A session whose game's sound is measured as it leaves OpenAL."""
 
-    def fire(self):
+    def click_view(self):
         ActionChains(self.driver).move_to_element(self.canvas()).click().perform()
+
+    def start_sound(self):
+        """The first click on the view; the meter on the game's sound once it runs."""
+        self.wait_until(lambda: self.frames() > 0, 'the first frame')
+        self.assertFalse(self.script('return !!(window.AL && AL.currentCtx);'),
+                         'no sound output before the player has pressed anything')
+        self.click_view()
+        self.wait_until(lambda: self.script('return !!(AL.currentCtx && AL.currentCtx.audioCtx.state === "running");'),
+                        'the audio context runs after the first click')
+        self.assertEqual(True, self.driver.execute_async_script(METER))
+
+    def heard_after(self, action, seconds):
+        """Does action, waits until the game has drawn a few frames since (they
+        started what it sounds like) and the meter has measured that many
+        seconds of sound after that moment; the loudest sample since."""
+        self.script('window.meter.reset();')
+        frames = self.frames()
+        action()
+        self.wait_until(lambda: self.frames() >= frames + 3, 'frames drawn after it')
+        played = self.script('return AL.currentCtx.audioCtx.currentTime;')
+        self.wait_until(lambda: self.script(MEASURED)[1] >= played + seconds, 'the sound after it measured')
+        return self.script(MEASURED)[0]
+
+
+class SoundInThePage(Heard):
+    """Sound from the first click; a shot heard; the control turns it off and on."""
 
     def toggle_sound(self):
         # The pointer given back first, as Esc does: while the view holds it, clicks go to the view.
@@ -72,27 +101,11 @@ class SoundInThePage(harness.PageSession):
         self.driver.find_element(By.ID, 'sound').click()
 
     def heard_after_firing(self, seconds):
-        """Fires, waits until the game has played a tick since (it has started the
-        shot's sound) and the meter has measured that many seconds of sound
-        after that moment; the loudest sample since the shot."""
-        self.script('window.meter.reset();')
-        frames = self.frames()
-        self.fire()
-        self.wait_until(lambda: self.frames() >= frames + 3, 'frames drawn after a shot')
-        played = self.script('return AL.currentCtx.audioCtx.currentTime;')
-        self.wait_until(lambda: self.script(MEASURED)[1] >= played + seconds, 'the sound after the shot measured')
-        return self.script(MEASURED)[0]
+        return self.heard_after(self.click_view, seconds)
 
     def test_sound_starts_with_the_first_click_and_the_control_silences_it(self):
-        self.wait_until(lambda: self.frames() > 0, 'the first frame')
-        self.assertFalse(self.script('return !!(window.AL && AL.currentCtx);'),
-                         'no sound output before the player has pressed anything')
         self.assertEqual('Sound: on', self.driver.find_element(By.ID, 'sound').text)
-
-        self.fire()
-        self.wait_until(lambda: self.script('return !!(AL.currentCtx && AL.currentCtx.audioCtx.state === "running");'),
-                        'the audio context runs after the first click')
-        self.assertEqual(True, self.driver.execute_async_script(METER))
+        self.start_sound()
         self.assertGreater(self.heard_after_firing(0.5), 0.01, 'a shot is heard')
 
         self.toggle_sound()
@@ -103,6 +116,23 @@ class SoundInThePage(harness.PageSession):
         self.toggle_sound()
         self.assertEqual('Sound: on', self.driver.find_element(By.ID, 'sound').text)
         self.assertGreater(self.heard_after_firing(0.5), 0.01, 'a shot is heard again with the sound back on')
+        self.assertEqual([], self.console_errors())
+
+
+class ReplayHeard(Heard):
+    """A replay is heard, once the player's first gesture has started the sound."""
+
+    query = '?replay=engine.txt'
+
+    @classmethod
+    def serve(cls, folder):
+        with open(os.path.join(folder, 'engine.txt'), 'w') as out:
+            out.write('# The engine, on for longer than any test lasts.\nkey down space\nticks 100000 1\n')
+
+    def test_the_engine_of_a_replay_is_heard(self):
+        self.start_sound()
+        self.assertGreater(self.heard_after(lambda: None, 0.5), 0.01, 'the replay\'s engine is heard')
+        self.assertEqual(1, self.state()['thrust'], 'the replay still plays')
         self.assertEqual([], self.console_errors())
 
 

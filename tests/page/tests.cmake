@@ -16,7 +16,7 @@
 #                    of tests/input/gamepad_cases.txt; the touch buttons give
 #                    way to it
 foreach(test IN ITEMS play:PlayedInTheBrowser play:WithoutWebGL replay:PlayedFromAScript
-                      assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage
+                      assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage sound:ReplayHeard
                       gamepad:PlayedWithAGamepad)
   string(REPLACE ":" ";" parts "${test}")
   list(GET parts 0 file)
