@@ -3,6 +3,7 @@
 #include "0-math/BoundingBox.h"
 #include "0-math/Vector3f.h"
 #include "3-entities/Bullet.h"
+#include "StepClock.h"
 
 #include <vector>
 
@@ -33,20 +34,20 @@ public:
     static constexpr float ShipSpeed = 1.0f;     // world units per unit of dt while thrusting
     static constexpr float TowerTop = 5.0f;      // a tower reaches this far above and below the ground
     static constexpr double MillisecondsPerDtUnit = 10.0;  // dt counts hundredths of a second
-    // A tick advances the world in equal steps of at most MaxStepDt, and by
-    // at most MaxTickDt in all: the game plays the same at any frame rate
-    // down to 100 / MaxTickDt frames a second, and slows down below that.
-    static constexpr float MaxStepDt = 1.0f;
+    // A tick advances the world in steps of exactly StepDt, as many as its dt
+    // and the fraction of a unit carried from the ticks before make, and at
+    // most MaxStepsPerTick: the game plays the same at any frame rate down to
+    // 100 / MaxTickDt frames a second. The time a tick brings beyond
+    // MaxTickDt is dropped, so below that rate, and after a stall, the game
+    // slows down instead of leaping ahead.
+    static constexpr float StepDt = 1.0f;
     static constexpr int MaxStepsPerTick = 25;
-    static constexpr float MaxTickDt = MaxStepDt * MaxStepsPerTick;
+    static constexpr float MaxTickDt = StepDt * MaxStepsPerTick;
 
     // The dt of a tick from the window's elapsed times (milliseconds) at the
     // previous tick and now. Never clamped: a late tick gets a larger dt
     // (which Update plays in steps, up to MaxTickDt).
     static float TickDt(float previousMilliseconds, float nowMilliseconds);
-
-    // The game time a tick of dt plays: dt, cut to MaxTickDt.
-    static float PlayedDt(float dt) { return dt > MaxTickDt ? MaxTickDt : dt; }
 
     Game(int width, int height);  // no scene objects until Init
     // The running game is never destroyed; this releases everything Init
@@ -60,15 +61,19 @@ public:
     // missing assets leave objects empty or untextured. Call once.
     void Init();
 
-    // One tick (GameUpdate.cpp): the camera, then the world in steps: each
-    // moves the ship, every live bullet (moved, then tested against the
-    // target region; a hit becomes an explosion at its moved position), then
-    // every explosion. A dt of at most MaxStepDt is one step, as it comes; a
-    // longer one is split into the fewest equal steps of at most MaxStepDt,
-    // after being cut to MaxTickDt (a stall, or the first tick, which counts
-    // the loading, plays as MaxTickDt). Bullets and explosions that can no
-    // longer be seen or hit are released here.
-    void Update(float dt);
+    // One tick (GameUpdate.cpp): the camera, then the world in whole steps
+    // of StepDt: each moves the ship, every live bullet (moved, then tested
+    // against the target region; a hit becomes an explosion at its moved
+    // position), then every explosion. dt and the fraction of a unit carried
+    // from the ticks before make the steps; what is left of a unit is
+    // carried to the next tick. A tick that brings less than a unit in all
+    // leaves the world as it is; one that brings more than MaxTickDt (a
+    // stall, or the first tick, which counts the loading) plays MaxTickDt and
+    // drops the rest, carry included. So ticks of any length pass through
+    // exactly the states of ticks of dt 1. Bullets and explosions that can no
+    // longer be seen or hit are released here. Returns the game time the
+    // steps played: a whole number of units, from 0 to MaxTickDt.
+    float Update(float dt);
 
     // Input (GameUpdate.cpp). Left press fires; right press fires and sets
     // lookBack, right release clears it; other buttons do nothing.
@@ -110,7 +115,7 @@ public:
     const BoundingBox& GetTargetBox() const { return targetBox; }
 
 private:
-    void Step(float dt);  // one step of the world: ship, bullets, explosions
+    void Step();  // one step of the world, StepDt long: ship, bullets, explosions
     void Fire();
     // True for a live bullet that can never hit nor be seen again.
     bool IsOutOfPlay(const Bullet& bullet, Vector3f shipPosition) const;
@@ -131,4 +136,5 @@ private:
     std::vector<Particles*> explosions;  // owned; explosions with particles left, in creation order
     BoundingBox targetBox;   // every point at height -35 or below; never transformed
     GameSounds* sounds;      // not owned; null: nobody listens
+    StepClock clock;         // the steps ticks make, and the fraction of a unit carried
 };

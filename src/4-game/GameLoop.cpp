@@ -39,7 +39,7 @@ void Reshape(int width, int height)
 
 GameLoop::FrameHook GameLoop::frameHook = nullptr;
 GameLoop::TickHook GameLoop::tickHook = nullptr;
-double GameLoop::played = 0.0;
+double GameLoop::totalPlayed = 0.0;
 
 void GameLoop::Connect(Game& played, GameSounds& heard, bool passiveMotion)
 {
@@ -57,7 +57,7 @@ void GameLoop::Connect(Game& played, GameSounds& heard, bool passiveMotion)
 void GameLoop::StartClock()
 {
     lastTime = 0.0f;
-    played = 0.0;
+    totalPlayed = 0.0;
     glutTimerFunc(TickMilliseconds, Tick, 0);
 }
 
@@ -76,19 +76,20 @@ void GameLoop::Display()
 }
 
 // dt (Game::TickDt) is the time measured, never clamped here: a late tick
-// asks for more, and Game::Update plays it in short steps, up to its own
-// limit.
+// asks for more, and Game::Update plays it in whole steps, carrying what is
+// left of a unit and cutting what is beyond its own limit. The sounds follow
+// the game time the steps played, not dt.
 // NOTE: the timer is re-armed after the tick's work, so the real period is
-// 10 ms plus that work; dt absorbs the difference.
+// 10 ms plus that work; dt absorbs the difference. With whole milliseconds
+// most ticks are 1.1 or 1.2 units: most play one step, some two.
 void GameLoop::Tick(int)
 {
     const float now = static_cast<float>(glutGet(GLUT_ELAPSED_TIME));
-    const float dt = Game::TickDt(lastTime, now);
+    const float played = game->Update(Game::TickDt(lastTime, now));
+    sounds->Update(*game, played);
+    totalPlayed += played;
     if (tickHook != nullptr)
-        tickHook(dt);
-    game->Update(dt);
-    sounds->Update(*game, Game::PlayedDt(dt));
-    played += Game::PlayedDt(dt);
+        tickHook(played);
     glutPostRedisplay();
     lastTime = now;
     glutTimerFunc(TickMilliseconds, Tick, 0);

@@ -46,26 +46,24 @@ float Game::TickDt(float previousMilliseconds, float nowMilliseconds)
     return static_cast<float>(elapsed / MillisecondsPerDtUnit);
 }
 
-void Game::Update(float dt)
+float Game::Update(float dt)
 {
     camera->Update();
-    // NOTE: not one step of the whole dt. A bullet flies 4 units a step and
-    // its hit box reaches 3 either side, so at most one step of dt keeps a
-    // steep shot from passing through the target layer into the ground; and
-    // an explosion spreads by its update count, which steps keep in line
-    // with the time played.
-    if (!(dt > MaxStepDt)) {
-        Step(dt);
-        return;
-    }
-    const float played = PlayedDt(dt);
-    const int steps = static_cast<int>(std::ceil(played / MaxStepDt));
+    // NOTE: whole steps of StepDt, never one step of the whole dt nor shorter
+    // ones. A bullet flies 4 units a step and its hit box reaches 3 either
+    // side, so a step of at most one unit keeps a steep shot from passing
+    // through the target layer into the ground; and an explosion spreads by
+    // its clock times its number of updates, so only steps of exactly one
+    // unit keep its size at a given game time the same at every frame rate.
+    const int steps = clock.Tick(dt);
     for (int i = 0; i < steps; i++)
-        Step(played / static_cast<float>(steps));
+        Step();
+    return static_cast<float>(steps) * StepDt;
 }
 
-void Game::Step(float dt)
+void Game::Step()
 {
+    const float dt = StepDt;
     ship->Update(dt);
 
     // Bullets in firing order. Survivors move towards the front in the same
@@ -78,7 +76,7 @@ void Game::Step(float dt)
             bullet.Update(dt);
             if (bullet.GetBoundingBox().Intersects(targetBox)) {
                 Particles* explosion = new Particles();
-                explosion->Init(bullet.GetPosition());  // where it is after this tick's move
+                explosion->Init(bullet.GetPosition());  // where it is after this step's move
                 explosions.push_back(explosion);
                 if (sounds != nullptr)
                     sounds->OnBurst(bullet.GetPosition());

@@ -2,9 +2,9 @@
 
 #include "4-game/Game.h"
 
-void GamepadControl::Tick(Game& game, const GamepadState& pads, float dt)
+void GamepadControl::Tick(Game& game, const GamepadState& pads, float played)
 {
-    const GamepadMapping::Command now = GamepadMapping::Map(pads, held, Game::PlayedDt(dt));
+    const GamepadMapping::Command now = GamepadMapping::Map(pads, held, played);
     // A stick at rest leaves the view alone, and with it everything the
     // pointer sees.
     if (now.turnRight != 0.0f || now.turnDown != 0.0f)

@@ -12,11 +12,12 @@ class Game;
 // lets go of all it held, so the ship never flies on by itself.
 class GamepadControl {
 public:
-    // One tick of dt (as the loop measures it: the turn is over the time
-    // Game::PlayedDt plays), for pads read just before it; call before the
-    // tick's Game::Update. Turns first, so that a shot goes where the view
+    // After a tick's Game::Update, for pads read just now: turns the view for
+    // the game time that tick played (what Update returned, so the view
+    // turns alike at every frame rate), then presses and lets go, as events
+    // between two ticks do. Turns first, so that a shot goes where the view
     // has turned.
-    void Tick(Game& game, const GamepadState& pads, float dt);
+    void Tick(Game& game, const GamepadState& pads, float played);
 
 private:
     GamepadMapping::Command held;  // the previous tick's command

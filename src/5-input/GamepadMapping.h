@@ -29,7 +29,8 @@ public:
         bool fire = false;   // A held
     };
 
-    // The command for pads read as pad over a tick of dt (hundredths of a
-    // second); held is the previous tick's command (its trigger levels).
+    // The command for pads read as pad, turning for dt of game time
+    // (hundredths of a second); held is the previous tick's command (its
+    // trigger levels).
     static Command Map(const GamepadState& pad, const Command& held, float dt);
 };

@@ -5,6 +5,7 @@
 #include "4-game/Game.h"
 #include "4-game/GameSounds.h"
 #include "4-game/GlWindow.h"
+#include "4-game/StepClock.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -13,10 +14,14 @@ bool ReplayPlayer::Check(std::istream& in, const std::string& name, std::string&
 {
     ReplayScript script(in, name, GlWindow::Width, GlWindow::Height);
     ReplayCommand command;
+    // The game's own clock, so the sum is the steps the game will take.
+    StepClock clock(Game::MaxStepsPerTick);
     playedDt = 0.0;
     while (script.Next(command)) {
-        if (command.kind == ReplayCommand::Kind::Tick)
-            playedDt += static_cast<double>(command.count) * Game::PlayedDt(command.dt);
+        if (command.kind != ReplayCommand::Kind::Tick)
+            continue;
+        for (int i = 0; i < command.count; i++)
+            playedDt += clock.Tick(command.dt) * static_cast<double>(Game::StepDt);
     }
     error = script.GetError();
     return !script.Failed();
@@ -56,17 +61,17 @@ bool ReplayPlayer::Advance(Drawn& drawn)
             break;
         case ReplayCommand::Kind::Frame:
             Draw();
-            drawn = {command.line, 0.0f, command.name};
+            drawn = {command.line, 0.0f, 0.0f, command.name};
             return true;
         }
     }
     ticksLeft--;
     ticksPlayed++;
-    game.Update(command.dt);
+    const float played = game.Update(command.dt);
     if (sounds != nullptr)
-        sounds->Update(game, Game::PlayedDt(command.dt));
+        sounds->Update(game, played);
     Draw();
-    drawn = {command.line, command.dt, std::string()};
+    drawn = {command.line, command.dt, played, std::string()};
     return true;
 }
 

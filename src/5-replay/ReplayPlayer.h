@@ -21,14 +21,16 @@ class ReplayPlayer {
 public:
     // What a call to Advance drew.
     struct Drawn {
-        long line = 0;     // the script's line that drew it
-        float dt = 0.0f;   // a tick's dt, hundredths of a second; 0 for a frame command
-        std::string name;  // a frame command's name; empty after a tick
+        long line = 0;        // the script's line that drew it
+        float dt = 0.0f;      // a tick's dt, hundredths of a second; 0 for a frame command
+        float played = 0.0f;  // the game time the tick played (Game::Update), whole units; 0 for a frame command
+        std::string name;     // a frame command's name; empty after a tick
     };
 
     // Reads a whole script, as a player does before it plays, with the
     // window of the game's size. False with "NAME:LINE: what is wrong" in
-    // error. playedDt: the game time its ticks play (Game::PlayedDt each).
+    // error. playedDt: the game time its ticks play, counted tick by tick in
+    // whole steps by the game's own StepClock.
     static bool Check(std::istream& in, const std::string& name, std::string& error, double& playedDt);
 
     // game: initialised, its context current, in a window of the game's

@@ -19,10 +19,10 @@ Game* game = nullptr;
 SdlGamepads pads;
 GamepadControl padControl;
 
-// The pads are read once a tick, before the game's update.
-void ReadPads(float dt)
+// The pads are read once a tick, after the game's update.
+void ReadPads(float played)
 {
-    padControl.Tick(*game, pads.Read(), dt);
+    padControl.Tick(*game, pads.Read(), played);
 }
 
 }  // namespace

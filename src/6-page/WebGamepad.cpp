@@ -56,7 +56,7 @@ void WebGamepad::Connect(Game& played)
     game = &played;
 }
 
-void WebGamepad::Tick(float dt)
+void WebGamepad::Tick(float played)
 {
     GamepadState pads;
     if (emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS) {
@@ -71,5 +71,5 @@ void WebGamepad::Tick(float dt)
         shown = pads.connected;
         ShowGamepad(shown ? 1 : 0);
     }
-    control.Tick(*game, pads, dt);
+    control.Tick(*game, pads, played);
 }

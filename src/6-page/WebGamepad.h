@@ -14,5 +14,5 @@ class Game;
 class WebGamepad {
 public:
     static void Connect(Game& game);  // game is played by the pads from the next tick
-    static void Tick(float dt);       // the loop's tick hook
+    static void Tick(float played);   // the loop's tick hook
 };

@@ -4,8 +4,6 @@
 // absent or elsewhere. No stored pictures.
 #include "GameFixture.h"
 
-#include "0-math/MathUtils.h"
-
 #include <GL/glu.h>
 
 #include <algorithm>
@@ -406,51 +404,4 @@ TEST_F(GameFrameTest, AfterManyShotsAndExplosionsTheFrameIsAFreshGames)
     fresh->Update(1.0f);
     const Region left = Differences(after, Draw(*fresh));
     EXPECT_EQ(0, left.count) << "the frame differs from a fresh game's: " << Describe(left);
-}
-
-TEST_F(GameFrameTest, ASteepShotLooksTheSameWhetherTheTicksAreShortOrLong)
-{
-    // Fired 60 degrees down, watched from 40 degrees down: in steps of one
-    // unit it bursts just under y -32, above the ground, ahead of the ship.
-    // Played at dt 16 (six frames a second), every frame shows what the game
-    // at dt 1 shows at the same time.
-    constexpr int Long = 16, Frames = 6;
-    const auto play = [](float dt, int ticksPerFrame, bool fire) {
-        ResetRandom();  // both runs' explosions draw the same particles
-        auto game = NewGame();
-        game->OnPassiveMotion(W / 2, H / 2 + 60);
-        game->Update(1.0f);
-        if (fire)
-            Click(*game, Left);
-        game->OnPassiveMotion(W / 2, H / 2 + 40);
-        std::vector<std::vector<Rgba>> shown;
-        for (int frame = 0; frame < Frames; frame++) {
-            for (int i = 0; i < ticksPerFrame; i++)
-                game->Update(dt);
-            shown.push_back(Draw(*game));
-            if (fire && frame == 0) {
-                EXPECT_EQ(1u, game->GetExplosions().size()) << "dt " << dt << ": no burst by game time 16";
-                if (!game->GetExplosions().empty()) {
-                    EXPECT_GT(game->GetExplosions()[0]->GetOrigin().y, -36.0f) << "dt " << dt << ": burst too low";
-                }
-            }
-        }
-        return shown;
-    };
-    const auto fast = play(1.0f, Long, true), slow = play(static_cast<float>(Long), 1, true);
-    const auto calm = play(1.0f, Long, false);
-
-    int pointsSeen = 0;
-    for (int frame = 0; frame < Frames; frame++) {
-        SCOPED_TRACE("at game time " + std::to_string(Long * (frame + 1)));
-        EXPECT_LE(Differences(fast[frame], slow[frame], 48).count, W * H * 5 / 10000)
-            << "pixels off by more than 48 between dt 1 and dt " << Long;
-        int points = 0;
-        for (size_t i = 0; i < fast[frame].size(); i++) {
-            const Rgba p = fast[frame][i], q = calm[frame][i];
-            points += !Same(p, q) && p.r > 170 && p.r - p.b > 110 && p.r - p.g > 40;
-        }
-        pointsSeen += points > 40;
-    }
-    EXPECT_GE(pointsSeen, 3) << "frames showing red-to-orange points of the burst";
 }

@@ -7,6 +7,9 @@
 #include <cfloat>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -65,26 +68,24 @@ TEST_F(GameTest, AShotStraightDownExplodesOnThePredictedTickAtItsMovedPosition)
     Click(Left);
     ASSERT_EQ(1u, game->GetBullets().size());
 
-    // dt 1.05 plays as two steps of 0.525: after 7 ticks the bullet is at
-    // y -29.4, after the 8th tick's first step at -31.5 (its box still above
-    // the target), after its second at -33.6, the first position at or below -32.
+    // dt 1.05 plays one step of one unit a tick (two every twentieth tick):
+    // after 7 ticks the bullet is at y -28, after the 8th at -32, the first
+    // position at or below -32.
     const float dt = 1.05f;
     Bullet reference(Vector3f(0, 0, 20), direction);
     for (int tick = 1; tick <= 7; tick++) {
-        game->Update(dt);
-        reference.Update(dt / 2);
-        reference.Update(dt / 2);
+        EXPECT_EQ(1.0f, game->Update(dt)) << "tick " << tick;
+        reference.Update(1.0f);
         ASSERT_TRUE(game->GetExplosions().empty()) << "tick " << tick;
         ExpectVector(reference.GetPosition(), game->GetBullets()[0].GetPosition(), 0);
     }
     game->Update(dt);
-    reference.Update(dt / 2);
-    reference.Update(dt / 2);
+    reference.Update(1.0f);
     ASSERT_EQ(1u, game->GetExplosions().size());
     const Particles* explosion = game->GetExplosions()[0];
     ExpectVector(reference.GetPosition(), explosion->GetOrigin(), 0);
-    EXPECT_NEAR(-33.6f, explosion->GetOrigin().y, 1e-4f);
-    EXPECT_FLOAT_EQ(0.025f * dt / 2, explosion->GetClock()) << "updated in the step that made it";
+    EXPECT_NEAR(-32.0f, explosion->GetOrigin().y, 1e-4f);
+    EXPECT_FLOAT_EQ(0.025f, explosion->GetClock()) << "updated in the step that made it";
     EXPECT_TRUE(game->GetBullets().empty()) << "a bullet that hit is released";
 
     // It explodes once, and the explosion stays until every particle is spent.
@@ -187,9 +188,11 @@ TEST_F(GameTest, TheShipFliesWhereTheCameraLooksAndNeverReachesTheFloor)
     // lower is dropped.
     game->Update(20.0f);
     EXPECT_NEAR(-39.0f, game->GetShip()->GetPosition().y, 1e-4f);
-    game->Update(0.5f);  // to -39.5: above the floor, taken
+    MovePointer(400, 360);  // 60 degrees down: a step goes 0.87 down, 0.5 ahead
+    game->Render();
+    game->Update(1.0f);  // to -39.87: above the floor, taken
     const Vector3f low = game->GetShip()->GetPosition();
-    EXPECT_NEAR(-39.5f, low.y, 1e-4f);
+    EXPECT_NEAR(-39.866f, low.y, 1e-3f);
     // A step that would end below the floor is dropped whole, x and z included.
     game->Update(1.0f);
     ExpectVector(low, game->GetShip()->GetPosition(), 0);
@@ -197,19 +200,28 @@ TEST_F(GameTest, TheShipFliesWhereTheCameraLooksAndNeverReachesTheFloor)
 
 TEST_F(GameTest, ALongTickPlaysItsTimeUpToAQuarterOfASecond)
 {
-    // Thrust along +z, level: the ship covers the time a tick plays. A stall
-    // (a suspended machine, a tab in the background) plays as MaxTickDt, so
-    // the game resumes where it stopped instead of leaping or catching up.
+    // Thrust along +z, level: the ship moves one unit a step. A tick plays
+    // the whole units that its dt and the fraction carried from the ticks
+    // before make, and carries the rest. A stall (a suspended machine, a tab
+    // in the background) plays as MaxTickDt and drops the rest, so the game
+    // resumes where it stopped instead of leaping or catching up.
     game->Update(1.0f);
     game->OnKeyDown(' ');
     const struct {
         float dt, played;
-    } cases[] = {{0.5f, 0.5f}, {1.0f, 1.0f}, {2.5f, 2.5f}, {16.0f, 16.0f}, {25.0f, 25.0f}, {40.0f, 25.0f},
-                 {360000.0f, 25.0f}};
-    for (const auto& c : cases) {
+    } ticks[] = {
+        {0.5f, 0}, {1.0f, 1}, {2.5f, 3},  // half a unit waits for the next tick
+        {0.3f, 0}, {0.3f, 0}, {0.3f, 0}, {0.3f, 1}, {0.3f, 0}, {0.3f, 0},
+        {0.3f, 1}, {0.3f, 0}, {0.3f, 0}, {0.3f, 1},  // ten ticks of 0.3: exactly three steps
+        {0.999f, 0}, {0.001f, 1},
+        {1.01f, 1}, {16.0f, 16}, {0.99f, 1}, {25.0f, 25},
+        {0.5f, 0}, {25.0f, 25}, {0.5f, 0}, {0.5f, 1},  // what is cut from a tick is dropped, carry included
+        {40.0f, 25}, {360000.0f, 25},
+    };
+    for (size_t i = 0; i < std::size(ticks); i++) {
         const float before = game->GetShip()->GetPosition().z;
-        game->Update(c.dt);
-        EXPECT_NEAR(c.played, game->GetShip()->GetPosition().z - before, 1e-3f) << "dt " << c.dt;
+        EXPECT_EQ(ticks[i].played, game->Update(ticks[i].dt)) << "tick " << i << " of " << ticks[i].dt;
+        EXPECT_NEAR(ticks[i].played, game->GetShip()->GetPosition().z - before, 1e-3f) << "tick " << i;
     }
 }
 
@@ -233,7 +245,7 @@ TEST_F(GameTest, TheFirstExplosionIsTheSameInEveryRun)
     ResetRandom();
     Particles reference;
     reference.Init(fromGame->GetOrigin());
-    reference.Update(1.05f);
+    reference.Update(1.0f);  // the one step of the tick that made it
     for (int i = 0; i < Particles::ParticleCount; i++) {
         ASSERT_EQ(reference.GetColour(i), fromGame->GetColour(i)) << i;
         ASSERT_EQ(reference.GetVerticalSpeed(i), fromGame->GetVerticalSpeed(i)) << i;
@@ -274,6 +286,107 @@ TEST_F(GameTest, ADescendingShotIsKeptHoweverFarUntilItHits)
     ASSERT_EQ(1u, game->GetExplosions().size()) << "the shot did not burst within 1000 ticks";
     EXPECT_TRUE(game->GetBullets().empty());
     EXPECT_GT(game->GetExplosions()[0]->GetOrigin().z, 50000.0f);
+}
+
+TEST_F(GameTest, ASteepShotLooksTheSameAtEveryTickLength)
+{
+    // Fired 60 degrees down and watched from 40 degrees down: in steps of one
+    // unit it bursts just under y -32 ten units after it is fired, above the
+    // ground ahead of the ship, and spreads for some 90 units more. Played in
+    // ticks of any length, every frame shows what the game at dt 1 shows after
+    // the same whole number of units.
+    // Tick lengths in hundredths of a unit: half a unit; the 1.01 to 1.5 that
+    // the timer's whole milliseconds and its lateness give; slow machines;
+    // six frames a second.
+    const int lengths[] = {50, 101, 110, 125, 150, 250, 330, 1600};
+    constexpr int FrameEvery = 6, Frames = 8;  // a frame is looked at every 6 units, up to 48
+    constexpr int BurstBy = 12;                // units after which the shot has burst
+
+    using frames::Draw, frames::Differences, frames::Same, frames::W, frames::H;
+    const auto start = [](bool fire) {
+        ResetRandom();  // every run's explosion draws the same particles
+        auto run = std::make_unique<Game>(W, H);
+        run->Init();
+        run->OnPassiveMotion(W / 2, H / 2 + 60);
+        run->Update(1.0f);
+        if (fire) {
+            run->OnMouse(Left, GLUT_DOWN, W / 2, H / 2);
+            run->OnMouse(Left, GLUT_UP, W / 2, H / 2);
+        }
+        run->OnPassiveMotion(W / 2, H / 2 + 40);
+        return run;
+    };
+    // The whole units played after each tick that draws a frame: the first
+    // tick at or past each multiple of FrameEvery.
+    const auto seenAt = [](int hundredths) {
+        std::vector<int> units;
+        for (int tick = 1, next = FrameEvery; next <= Frames * FrameEvery; tick++) {
+            const int whole = tick * hundredths / 100;
+            if (whole >= next) {
+                units.push_back(whole);
+                next = (whole / FrameEvery + 1) * FrameEvery;
+            }
+        }
+        return units;
+    };
+
+    // The game at dt 1, at every multiple of FrameEvery and every whole time
+    // another run draws a frame.
+    std::map<int, std::vector<gltest::Rgba>> reference;
+    for (int units = FrameEvery; units <= Frames * FrameEvery; units += FrameEvery)
+        reference[units];
+    for (int length : lengths)
+        for (int units : seenAt(length))
+            reference[units];
+    {
+        auto run = start(true);
+        for (int units = 1; units <= reference.rbegin()->first; units++) {
+            run->Update(1.0f);
+            if (reference.count(units) != 0)
+                reference[units] = Draw(*run);
+        }
+    }
+
+    // The burst is in the frames compared: red-to-orange points where a game
+    // that never fired shows none.
+    {
+        auto calm = start(false);
+        int framesWithTheBurst = 0;
+        for (int units = 1; units <= Frames * FrameEvery; units++) {
+            calm->Update(1.0f);
+            if (units % FrameEvery != 0 || units <= BurstBy)
+                continue;
+            const std::vector<gltest::Rgba> quiet = Draw(*calm), & shot = reference.at(units);
+            int points = 0;
+            for (size_t i = 0; i < shot.size(); i++) {
+                const gltest::Rgba p = shot[i];
+                points += !Same(p, quiet[i]) && p.r > 170 && p.r - p.b > 110 && p.r - p.g > 40;
+            }
+            framesWithTheBurst += points > 40;
+        }
+        EXPECT_EQ(Frames - BurstBy / FrameEvery, framesWithTheBurst) << "frames after the burst showing its points at dt 1";
+    }
+
+    for (int length : lengths) {
+        const float dt = static_cast<float>(length) / 100.0f;
+        SCOPED_TRACE("ticks of " + std::to_string(dt));
+        auto run = start(true);
+        int ticks = 0;
+        bool burstChecked = false;
+        for (int units : seenAt(length)) {
+            while (ticks * length / 100 < units) {
+                run->Update(dt);
+                ticks++;
+            }
+            const frames::Region off = Differences(reference.at(units), Draw(*run), 48);
+            EXPECT_LE(off.count, W * H * 5 / 10000) << "pixels off by more than 48 from dt 1's at game time " << units;
+            if (units >= BurstBy && !burstChecked) {
+                burstChecked = true;
+                ASSERT_EQ(1u, run->GetExplosions().size()) << "no burst by game time " << units;
+                EXPECT_GT(run->GetExplosions()[0]->GetOrigin().y, -36.0f) << "burst too low";
+            }
+        }
+    }
 }
 
 namespace {

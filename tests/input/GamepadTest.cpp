@@ -1,7 +1,7 @@
 // Gamepads on the desktop: SDL's virtual pad, read through SDL's own
 // game-controller mapping as a player's pad is (SdlGamepads), drives a real
-// Game through the tick the window's loop runs (GamepadControl, then
-// Game::Update), by the cases the page's test plays too (gamepad_cases.txt).
+// Game through the tick the window's loop runs (Game::Update, then
+// GamepadControl), by the cases the page's test plays too (gamepad_cases.txt).
 #include "GameFixture.h"
 
 #include "5-input/GamepadControl.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr float TickDt = 1.1f;  // as GLUT's clock gives it: rarely a whole number
+constexpr float TickDt = 1.1f;  // as GLUT's clock gives it: rarely a whole number, so some ticks play two steps
 constexpr int StepTicks = 3;
 constexpr int TurnTicks = 40;
 constexpr float AngleTolerance = 0.01f;  // degrees, the rounding of many small float turns
@@ -141,13 +141,17 @@ protected:
         GameTest::TearDown();
     }
 
-    // Ticks as the window's loop plays them: the pads read, then the update.
-    void Tick(int count)
+    // Ticks as the window's loop plays them: the update, then the pads read;
+    // the game time they played.
+    float Tick(int count)
     {
+        float played = 0.0f;
         for (int i = 0; i < count; i++) {
-            control.Tick(*game, pads.Read(), TickDt);
-            game->Update(TickDt);
+            const float tick = game->Update(TickDt);
+            control.Tick(*game, pads.Read(), tick);
+            played += tick;
         }
+        return played;
     }
 
     void Do(const std::string& action)
@@ -190,11 +194,11 @@ TEST_F(GamepadTest, SticksTurnTheViewAndTheShipAsTheTableSays)
         pad.Sticks(c.sticks);
         const float cameraH = camera.GetAngleH(), cameraV = camera.GetAngleV();
         const float shipH = ship.GetAngleH(), shipV = ship.GetAngleV();
-        Tick(TurnTicks);
+        const float played = Tick(TurnTicks);
         pad.Sticks(rest);
         Tick(1);
         // As pointer motion: turning right lowers both angleH, down raises both angleV.
-        const float seconds = TurnTicks * TickDt / 100.0f;
+        const float seconds = played / 100.0f;
         EXPECT_NEAR(-c.right * seconds, camera.GetAngleH() - cameraH, AngleTolerance);
         EXPECT_NEAR(c.down * seconds, camera.GetAngleV() - cameraV, AngleTolerance);
         EXPECT_NEAR(-c.right * seconds, ship.GetAngleH() - shipH, AngleTolerance);

@@ -38,8 +38,8 @@ const char* const Flight =
     "pointer 490 310\n"   // the view turns 90 degrees right before the bullet comes down ahead
     "ticks 6 10\n"        // 340-400
     "tick 40\n"           // a stall: plays 25, 400-425
-    "ticks 3 0.5\n";      // 425-426.5
-constexpr double FlightDt = 426.5;
+    "ticks 3 0.5\n";      // 425-426: one whole step, half a unit left over
+constexpr double FlightDt = 426;
 
 struct Recording {
     std::string bytes;            // the whole file

@@ -22,9 +22,9 @@ bool ReplayAudio::Open(Game& replayed, const std::string& path, std::string& err
     return writer.Open(path, AudioDevice::Channels, Rate, error);
 }
 
-bool ReplayAudio::AfterTick(float dt, std::string& error)
+bool ReplayAudio::AfterTick(float tickPlayed, std::string& error)
 {
-    played += Game::PlayedDt(dt);
+    played += tickPlayed;
     const auto due = static_cast<std::uint64_t>(std::llround(played * FramesPerDt));
     if (due <= written)
         return true;

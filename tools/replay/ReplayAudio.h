@@ -33,10 +33,11 @@ public:
     // The game's sounds, which the replay tells of every tick.
     GameSounds& GetSounds() { return sounds; }
 
-    // After a tick of dt, once the sounds have heard it: the tick's sound
-    // (the frames up to the rounded 441 x the dt played so far) is mixed
-    // and written.
-    bool AfterTick(float dt, std::string& error);
+    // After a tick that played tickPlayed units of dt (what Game::Update
+    // returned: whole steps, 0 for a tick too short for one), once the sounds
+    // have heard it: the tick's sound (the frames up to the rounded 441 x the
+    // game time played so far) is mixed and written.
+    bool AfterTick(float tickPlayed, std::string& error);
 
     // Completes the file.
     bool Close(std::string& error);

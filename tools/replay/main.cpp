@@ -212,7 +212,7 @@ int Play(const Options& options)
     int framesSaved = 0;
     ReplayPlayer::Drawn drawn;
     while (player.Advance(drawn)) {
-        const bool saved = drawn.dt > 0.0f ? !options.audio || audio.AfterTick(drawn.dt, error)
+        const bool saved = drawn.dt > 0.0f ? !options.audio || audio.AfterTick(drawn.played, error)
                                            : SaveFrame(options.outDir, drawn.name, error);
         if (!saved)
             return Fail(BadInput, options.script + ":" + std::to_string(drawn.line) + ": " + error);
