@@ -1,5 +1,5 @@
-// Game costs: one tick with many bullets and explosions, start-up, and a
-// whole frame at the start view.
+// Game costs: one tick with many bullets and explosions, a tick with the
+// gamepads read and without, start-up, and a whole frame at the start view.
 //
 // Frames: run once with GALLIUM_NOOP=1 (the CPU cost of issuing the calls;
 // nothing is rasterised) and once on plain llvmpipe. BM_GameFrame is the
@@ -15,6 +15,8 @@
 #include "3-entities/Particles.h"
 #include "3-entities/Ship.h"
 #include "4-game/Game.h"
+#include "5-input/GamepadControl.h"
+#include "5-input/SdlGamepads.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
@@ -79,6 +81,43 @@ BENCHMARK(BM_GameUpdate)
     ->ArgsProduct({{0, 100}, {100, 130}})
     ->Iterations(400)
     ->Unit(benchmark::kMicrosecond);
+
+// A tick of the window's loop with nothing in flight: the update, then the
+// gamepads read and played. 0: without SDL (the tick before gamepads); 1:
+// SDL's game controllers open, no pad; 2: one pad (SDL's virtual pad, mapped
+// as a game controller), its left stick half tilted and RT held, so that
+// the view turns and the ship flies every tick.
+void BM_GameTickWithGamepads(benchmark::State& state)
+{
+    const int pads = static_cast<int>(state.range(0));
+    const auto game = NewGame();
+    game->Update(1.0f);
+    SdlGamepads gamepads;
+    GamepadControl control;
+    SDL_Joystick* pad = nullptr;
+    if (pads >= 1)
+        gamepads.Open();
+    if (pads == 2) {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        pad = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 16384);
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+    }
+    for (auto _ : state) {
+        const float played = game->Update(1.0f);
+        if (pads >= 1)
+            control.Tick(*game, gamepads.Read(), played);
+    }
+    state.counters["pads"] = gamepads.GetCount();
+    state.counters["thrust"] = game->GetShip()->GetThrust();
+    if (pad != nullptr)
+        SDL_JoystickClose(pad);
+}
+BENCHMARK(BM_GameTickWithGamepads)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 // Construction and Init, then release: start-up before the first tick.
 void BM_GameInit(benchmark::State& state)

@@ -51,10 +51,10 @@ set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/4-game/DataDirectory.cpp" APPEND PR
 # for visits without a network.
 function(corvane_web_page target)
   # The page's shell: its main, what it adds around the game (WebPage,
-  # WebSound) and its replays. Nothing includes it.
+  # WebSound, WebGamepad) and its replays. Nothing includes it.
   file(GLOB page_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/src/6-page/*.cpp")
   add_executable(${target} ${page_sources})
-  target_link_libraries(${target} PRIVATE corvane_replay)
+  target_link_libraries(${target} PRIVATE corvane_replay corvane_input)
   target_link_options(${target} PRIVATE
     -sLEGACY_GL_EMULATION=1
     # Without this the emulation keeps the attribute pointers of the previous

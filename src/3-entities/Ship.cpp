@@ -44,10 +44,15 @@ void Ship::OnMouse(int x, int y)
 {
     const int dx = x - lastMouseX;
     const int dy = y - lastMouseY;
-    angleH += static_cast<float>(-dx);
-    angleV += static_cast<float>(dy);
     lastMouseX = x;
     lastMouseY = y;
+    Turn(static_cast<float>(dx), static_cast<float>(dy));
+}
+
+void Ship::Turn(float right, float down)
+{
+    angleH -= right;
+    angleV += down;
     UpdateDirection();
 }
 

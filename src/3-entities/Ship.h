@@ -33,6 +33,11 @@ public:
     // down raises angleV), then UpdateDirection.
     void OnMouse(int x, int y);
 
+    // Turns right and down by the given degrees, fractions kept, as pointer
+    // motion of as many pixels does, then UpdateDirection. The pointer's
+    // last position is left as it was.
+    void Turn(float right, float down);
+
     // direction from the two angles.
     void UpdateDirection();
 

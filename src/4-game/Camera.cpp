@@ -30,10 +30,13 @@ void Camera::OnMouse(int x, int y)
     const int dy = y - lastMouseY;
     lastMouseX = x;
     lastMouseY = y;
+    Turn(static_cast<float>(dx), static_cast<float>(dy));
+}
 
-    angleH -= static_cast<float>(dx);
-    angleV += static_cast<float>(dy);
-
+void Camera::Turn(float right, float down)
+{
+    angleH -= right;
+    angleV += down;
     Update();
 }
 

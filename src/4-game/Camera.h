@@ -3,7 +3,8 @@
 #include "0-math/Vector3f.h"
 
 // Mouse-look: two angles in degrees, turned one degree per pixel of pointer
-// motion, give a unit view direction and a unit up vector. The camera does not
+// motion (or by a pad's turn, in degrees), give a unit view direction and a
+// unit up vector. The camera does not
 // place the eye; the frame puts it at a distance from the ship along target.
 class Camera {
 public:
@@ -15,6 +16,11 @@ public:
 
     // Turns by the pointer movement since the last event, then Update.
     void OnMouse(int x, int y);
+
+    // Turns right and down by the given degrees, fractions kept, as pointer
+    // motion of as many pixels does, then Update. The pointer's last
+    // position is left as it was.
+    void Turn(float right, float down);
 
     // Recomputes target and up from the two angles.
     void Update();

@@ -26,8 +26,8 @@ const Vector3f CameraDirection(0.0f, 0.0f, -1.0f);
 
 Game::Game(int width, int height)
     : skybox(nullptr), terrain(nullptr), ship(nullptr), camera(nullptr), towerTexture(nullptr),
-      width(width), height(height), viewportWidth(width), viewportHeight(height), lookBack(false), sounds(nullptr),
-      clock(MaxStepsPerTick)
+      width(width), height(height), viewportWidth(width), viewportHeight(height), lookBack(false),
+      spaceHeld(false), rightHeld(false), padThrust(false), padFront(false), sounds(nullptr), clock(MaxStepsPerTick)
 {
 }
 

@@ -80,12 +80,22 @@ public:
     void OnMouse(int button, int state, int x, int y);
     void OnPassiveMotion(int x, int y);  // turns camera and ship, requests a redraw
     void OnKeyDown(unsigned char key);   // space: thrust on; any key requests a redraw
-    void OnKeyUp(unsigned char key);     // space: thrust off
+    void OnKeyUp(unsigned char key);     // space: thrust off, unless the pad holds it
     // The window now shows width x height pixels, its viewport and
     // projection set to match (GlWindow::Reshape): later frames choose the
     // terrain's detail for them. A window of no area shows nothing and is
     // ignored.
     void OnReshape(int width, int height);
+
+    // A gamepad beside the mouse and keys (GameUpdate.cpp). It holds thrust
+    // and the front view apart from them: thrust is on while the space bar
+    // or the pad holds it, the front shown while the right button or the pad
+    // holds it, so letting go of one never ends what the other still holds.
+    // None of these requests a redraw: the pad is read in the tick, which does.
+    void Turn(float right, float down);  // degrees, camera and ship, as pointer motion of as many pixels
+    void OnPadFire();                    // one shot, as a left press
+    void OnPadThrust(bool held);
+    void OnPadFront(bool held);          // its press also fires, as the right button's does
 
     // The whole frame (GameRender.cpp), into buffers the caller cleared; the
     // caller swaps. Leaves the view transform on the model-view stack.
@@ -124,10 +134,14 @@ private:
     int height;
     int viewportWidth;       // the window's size as last reshaped (at first the constructor's), pixels
     int viewportHeight;
-    bool lookBack;           // true while the right mouse button is held: eye in front of the ship
+    bool lookBack;           // true while the right button or the pad's front is held: eye in front of the ship
+    bool spaceHeld;          // who holds thrust and the front: the space bar, the right button, the pad
+    bool rightHeld;
+    bool padThrust;
+    bool padFront;
     std::vector<Bullet> bullets;         // live bullets in firing order
     std::vector<Particles*> explosions;  // owned; explosions with particles left, in creation order
-    BoundingBox targetBox;   // every point at height -35 or below; never transformed
+    BoundingBox targetBox;   // every point at TargetTop or below; never transformed
     GameSounds* sounds;      // not owned; null: nobody listens
     StepClock clock;         // the steps ticks make, and the fraction of a unit carried
 };

@@ -39,6 +39,8 @@ void Reshape(int width, int height)
 }  // namespace
 
 GameLoop::FrameHook GameLoop::frameHook = nullptr;
+GameLoop::TickHook GameLoop::tickHook = nullptr;
+double GameLoop::totalPlayed = 0.0;
 
 void GameLoop::Connect(Game& played, GameSounds& heard, bool passiveMotion)
 {
@@ -56,6 +58,7 @@ void GameLoop::Connect(Game& played, GameSounds& heard, bool passiveMotion)
 void GameLoop::StartClock()
 {
     lastTime = 0.0f;
+    totalPlayed = 0.0;
     glutTimerFunc(TickMilliseconds, Tick, 0);
 }
 
@@ -85,6 +88,9 @@ void GameLoop::Tick(int)
     const float now = static_cast<float>(glutGet(GLUT_ELAPSED_TIME));
     const float played = game->Update(Game::TickDt(lastTime, now));
     sounds->Update(*game, played);
+    totalPlayed += played;
+    if (tickHook != nullptr)
+        tickHook(played);
     glutPostRedisplay();
     lastTime = now;
     glutTimerFunc(TickMilliseconds, Tick, 0);

@@ -134,9 +134,10 @@ void Game::OnMouse(int button, int state, int x, int y)
     (void)y;
     if (button == GLUT_RIGHT_BUTTON) {
         if (state == GLUT_DOWN)
-            lookBack = true;
+            rightHeld = true;
         else if (state == GLUT_UP)
-            lookBack = false;
+            rightHeld = false;
+        lookBack = rightHeld || padFront;
     }
     if ((button == GLUT_LEFT_BUTTON || button == GLUT_RIGHT_BUTTON) && state == GLUT_DOWN)
         Fire();
@@ -151,15 +152,45 @@ void Game::OnPassiveMotion(int x, int y)
 
 void Game::OnKeyDown(unsigned char key)
 {
-    if (key == SpaceKey)
+    if (key == SpaceKey) {
+        spaceHeld = true;
         ship->SetThrust(1);
+    }
     glutPostRedisplay();
 }
 
 void Game::OnKeyUp(unsigned char key)
 {
-    if (key == SpaceKey)
-        ship->SetThrust(0);
+    if (key == SpaceKey) {
+        spaceHeld = false;
+        ship->SetThrust(padThrust ? 1 : 0);
+    }
+}
+
+void Game::Turn(float right, float down)
+{
+    camera->Turn(right, down);
+    ship->Turn(right, down);
+}
+
+void Game::OnPadFire()
+{
+    Fire();
+}
+
+void Game::OnPadThrust(bool held)
+{
+    padThrust = held;
+    ship->SetThrust(spaceHeld || padThrust ? 1 : 0);
+}
+
+void Game::OnPadFront(bool held)
+{
+    const bool pressed = held && !padFront;
+    padFront = held;
+    lookBack = rightHeld || padFront;
+    if (pressed)
+        Fire();
 }
 
 void Game::OnReshape(int newWidth, int newHeight)

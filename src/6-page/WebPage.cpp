@@ -3,6 +3,7 @@
 #include "3-entities/Ship.h"
 #include "4-game/Camera.h"
 #include "4-game/Game.h"
+#include "4-game/GameLoop.h"
 
 #include <GL/freeglut.h>
 #include <emscripten.h>
@@ -150,10 +151,10 @@ EM_BOOL OnPress(int, const EmscriptenMouseEvent*, void*)
 }
 
 EM_JS(void, SetGameState, (int frames, float angleH, float angleV, int thrust, int lookBack, int bullets,
-                           int explosions, float x, float y, float z), {
+                           int explosions, float x, float y, float z, double played), {
     Module.lastGameState = {
         frames: frames, angleH: angleH, angleV: angleV, thrust: thrust, lookBack: lookBack !== 0,
-        bullets: bullets, explosions: explosions, ship: [x, y, z],
+        bullets: bullets, explosions: explosions, ship: [x, y, z], played: played,
     };
 });
 
@@ -167,7 +168,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void CorvanePublishState()
     const Vector3f position = ship.GetPosition();
     SetGameState(framesDrawn, camera.GetAngleH(), camera.GetAngleV(), ship.GetThrust(), game->IsLookBack() ? 1 : 0,
                  static_cast<int>(game->GetBullets().size()), static_cast<int>(game->GetExplosions().size()),
-                 position.x, position.y, position.z);
+                 position.x, position.y, position.z, GameLoop::GetPlayed());
 }
 
 void WebPage::Connect(Game& played, int width, int height, Motion onMotion)

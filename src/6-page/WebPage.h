@@ -32,7 +32,8 @@ class Game;
 // State: Module.gameState() returns what the game holds at that moment, read
 // only, so that the page's script can see what input did: frames (drawn),
 // angleH and angleV (the camera's, degrees), thrust (0 or 1), lookBack,
-// bullets and explosions (how many are alive) and ship ([x, y, z]).
+// bullets and explosions (how many are alive), ship ([x, y, z]) and played
+// (the game time the clock's ticks have played, hundredths of a second).
 //
 // Replay: see WebReplay.
 class WebPage {

@@ -1,6 +1,8 @@
 // Corvane in a page: the same game and loop as the window's, with the page's
-// pointer and touches, its sound started by the player's first gesture, and
-// a replay script, when the page holds one, in place of the clock.
+// pointer, touches and gamepads, its sound started by the player's first
+// gesture, and a replay script, when the page holds one, in place of the
+// clock.
+#include "WebGamepad.h"
 #include "WebPage.h"
 #include "WebReplay.h"
 #include "WebSound.h"
@@ -48,6 +50,8 @@ int main(int argc, char** argv)
     // The page's pointer moves by relative motion (Pointer Lock) and reaches
     // the game as passive motion does.
     WebPage::Connect(*game, GlWindow::Width, GlWindow::Height, GameLoop::PassiveMotion);
+    WebGamepad::Connect(*game);
+    GameLoop::SetTickHook(WebGamepad::Tick);
     WebSound::StartOnFirstGesture(StartSound);
     if (!WebReplay::PlayFromPage(*game, sounds))
         GameLoop::StartClock();

@@ -10,6 +10,9 @@ set(layer_probes
   game_sees_replay         no       both
   replay_sees_page         no       both
   replay_sees_game         yes      both
+  game_sees_input          no       both
+  input_sees_replay        no       both
+  input_sees_game          yes      both
   webcompat_sees_world     no       page
   webcompat_sees_math      no       page
   webcompat_sees_itself    yes      page)

@@ -12,8 +12,12 @@
 #                    offline, a new build taken whole
 #   sound_test.py    the sound starts with the first click, a shot is heard,
 #                    the page's control silences it; a replay is heard
+#   gamepad_test.py  a pad through the browser's Gamepad API plays the cases
+#                    of tests/input/gamepad_cases.txt; the touch buttons give
+#                    way to it
 foreach(test IN ITEMS play:PlayedInTheBrowser play:WithoutWebGL replay:PlayedFromAScript
-                      assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage sound:ReplayHeard)
+                      assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage sound:ReplayHeard
+                      gamepad:PlayedWithAGamepad)
   string(REPLACE ":" ";" parts "${test}")
   list(GET parts 0 file)
   list(GET parts 1 fixture)
