@@ -141,7 +141,7 @@ private:
     bool padFront;
     std::vector<Bullet> bullets;         // live bullets in firing order
     std::vector<Particles*> explosions;  // owned; explosions with particles left, in creation order
-    BoundingBox targetBox;   // every point at TargetTop or below; never transformed
+    BoundingBox targetBox;   // every point no higher than a tower's top; never transformed
     GameSounds* sounds;      // not owned; null: nobody listens
     StepClock clock;         // the steps ticks make, and the fraction of a unit carried
 };
