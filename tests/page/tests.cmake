@@ -12,8 +12,12 @@
 #                    offline, a new build taken whole
 #   sound_test.py    the sound starts with the first click, a shot is heard,
 #                    the page's control silences it; a replay is heard
+#   loading_test.py  while the page loads (slowed down 4 times): the game's
+#                    start picture, a loading bar that advances and goes at
+#                    the first frame, the page answering a click
 foreach(test IN ITEMS play:PlayedInTheBrowser play:WithoutWebGL replay:PlayedFromAScript
-                      assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage sound:ReplayHeard)
+                      assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage sound:ReplayHeard
+                      loading:LoadingInSteps)
   string(REPLACE ":" ";" parts "${test}")
   list(GET parts 0 file)
   list(GET parts 1 fixture)
