@@ -43,12 +43,17 @@ target_link_options(OpenAL::OpenAL INTERFACE -lopenal)
 set_property(SOURCE "${CMAKE_SOURCE_DIR}/src/4-game/DataDirectory.cpp" APPEND PROPERTY
              COMPILE_DEFINITIONS CORVANE_DATA_FROM_BINARY="")
 
-# The page's files in CORVANE_WEB_SITE: index.html with its icons and manifest, corvane.js and
-# corvane.wasm, the game's assets packed into corvane-assets.data with
-# the script that puts them into the page's file system before the game
-# starts, at the paths the game reads (relative to "/", its working directory),
-# the demo flight's replay script, and service-worker.js, which keeps them all
-# for visits without a network.
+# The page's files in CORVANE_WEB_SITE: index.html with its icons, manifest
+# and the picture of the game's start it shows while the game loads
+# (corvane-start.webp, made by scripts/web-picture); the game, corvane.js.gz
+# and corvane.wasm.gz; the game's assets packed into corvane-assets.data.gz
+# with the script that puts them into the page's file system before the
+# game starts, at the paths the game reads (relative to "/", its working
+# directory); the demo flight's replay script; and service-worker.js, which
+# keeps them all for visits without a network. What compresses is
+# compressed with gzip in the files themselves, so that a host that
+# compresses nothing still serves them small; the page unpacks them with
+# the browser's own decoder as they arrive.
 function(corvane_web_page target)
   # The page's shell: its main, what it adds around the game (WebPage,
   # WebSound, WebGamepad) and its replays. Nothing includes it.
@@ -57,6 +62,9 @@ function(corvane_web_page target)
   target_link_libraries(${target} PRIVATE corvane_replay corvane_input)
   target_link_options(${target} PRIVATE
     -sLEGACY_GL_EMULATION=1
+    # The page makes the game's WebGL context itself, early, and the game's
+    # window takes it (index.html, Module.preinitializedWebGLContext).
+    -sGL_PREINITIALIZED_CONTEXT=1
     # Without this the emulation keeps the attribute pointers of the previous
     # draw when the buffer and matrices are unchanged: every terrain strip
     # would draw the first one.
@@ -65,20 +73,32 @@ function(corvane_web_page target)
     -sINITIAL_MEMORY=67108864
     -sFORCE_FILESYSTEM=1
     -sENVIRONMENT=web)
-  set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY "${CORVANE_WEB_SITE}")
+  # Linked beside the build, and compressed into the site.
+  set(linked "${CMAKE_CURRENT_BINARY_DIR}/page")
+  set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY "${linked}")
+  # gzip -n: no name or time in the file, so the same code gives the same bytes.
+  set(compress sh -c "gzip -9 -n -c \"$0\" >\"$1\"")
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${compress} "${linked}/${target}.js" "${CORVANE_WEB_SITE}/${target}.js.gz"
+    COMMAND ${compress} "${linked}/${target}.wasm" "${CORVANE_WEB_SITE}/${target}.wasm.gz"
+    # What a build from before the compression left in the site.
+    COMMAND "${CMAKE_COMMAND}" -E rm -f "${CORVANE_WEB_SITE}/${target}.js" "${CORVANE_WEB_SITE}/${target}.wasm"
+    VERBATIM)
 
   file(GLOB_RECURSE assets CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/assets/*")
   add_custom_command(
-    OUTPUT "${CORVANE_WEB_SITE}/corvane-assets.data" "${CORVANE_WEB_SITE}/corvane-assets.js"
+    OUTPUT "${CORVANE_WEB_SITE}/corvane-assets.data.gz" "${CORVANE_WEB_SITE}/corvane-assets.js"
     COMMAND "${CMAKE_SOURCE_DIR}/scripts/web-pack" "${CMAKE_SOURCE_DIR}/assets" "${CORVANE_WEB_SITE}"
     DEPENDS ${assets} "${CMAKE_SOURCE_DIR}/scripts/web-pack"
     COMMENT "Packing the assets for the page")
   configure_file("${CMAKE_SOURCE_DIR}/src/6-page/site/index.html" "${CORVANE_WEB_SITE}/index.html" COPYONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/src/6-page/site/corvane-start.webp" "${CORVANE_WEB_SITE}/corvane-start.webp"
+                 COPYONLY)
   # The demo flight, for index.html?replay=demo.txt.
   configure_file("${CMAKE_SOURCE_DIR}/docs/demo.txt" "${CORVANE_WEB_SITE}/demo.txt" COPYONLY)
   configure_file("${CMAKE_SOURCE_DIR}/assets/icons/hicolor/48x48/apps/corvane.png" "${CORVANE_WEB_SITE}/corvane.png"
                  COPYONLY)
-  add_custom_target(${target}_assets ALL DEPENDS "${CORVANE_WEB_SITE}/corvane-assets.data")
+  add_custom_target(${target}_assets ALL DEPENDS "${CORVANE_WEB_SITE}/corvane-assets.data.gz")
   # What installs the page on a home screen: its name, icons, full screen in landscape.
   configure_file("${CMAKE_SOURCE_DIR}/src/6-page/site/corvane.webmanifest" "${CORVANE_WEB_SITE}/corvane.webmanifest"
                  COPYONLY)
@@ -92,12 +112,13 @@ function(corvane_web_page target)
 
   # Last, the worker that keeps all of the above for visits without a
   # network, named after the hashes of those files.
-  set(page_files index.html corvane.png corvane.webmanifest corvane-256.png demo.txt LICENSE copyright)
+  set(page_files index.html corvane-start.webp corvane.png corvane.webmanifest corvane-256.png demo.txt LICENSE
+                 copyright)
   list(TRANSFORM page_files PREPEND "${CORVANE_WEB_SITE}/")
   add_custom_command(
     OUTPUT "${CORVANE_WEB_SITE}/service-worker.js"
     COMMAND "${CMAKE_SOURCE_DIR}/scripts/web-offline" "${CORVANE_WEB_SITE}"
-    DEPENDS ${target} ${target}_assets "${CORVANE_WEB_SITE}/corvane-assets.data" ${page_files}
+    DEPENDS ${target} ${target}_assets "${CORVANE_WEB_SITE}/corvane-assets.data.gz" ${page_files}
             "${CMAKE_SOURCE_DIR}/scripts/web-offline" "${CMAKE_SOURCE_DIR}/src/6-page/site/service-worker.js"
     COMMENT "Writing the page's service worker")
   add_custom_target(${target}_offline ALL DEPENDS "${CORVANE_WEB_SITE}/service-worker.js")

@@ -4,8 +4,12 @@
 // each piece below says what it replaces and why.
 //
 // - glMapBuffer, glUnmapBuffer: missing. A mapping is a block of page memory
-//   the caller writes, sent to the buffer whole at unmap. Only write access
-//   is offered: the contents are not read back.
+//   the caller writes; at unmap, an index buffer's is sent whole, a vertex
+//   buffer's is handed to BufferUploads, which sends it in pieces between
+//   the page's tasks, and what is left of it before the next draw
+//   (glDrawElements, glDrawArrays) or before that buffer is filled anew or
+//   deleted. Only write access is offered: the contents are not read back,
+//   nor zeroed first.
 // Nothing here asks WebGL for state it must wait for: such a question waits
 // for the frames still being drawn, which held the page up for most of each
 // frame. What is needed is remembered as it is set.
@@ -52,10 +56,13 @@
 #include <emscripten.h>
 #include <link.h>
 
+#include "BufferUploads.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 // The emulation's own entry points, reached under their second name.
@@ -64,6 +71,7 @@ void emscripten_glGetIntegerv(GLenum pname, GLint* data);
 void emscripten_glBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage);
 void emscripten_glDeleteBuffers(GLsizei n, const GLuint* buffers);
 void emscripten_glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
+void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count);
 void emscripten_glBindTexture(GLenum target, GLuint texture);
 void emscripten_glDepthFunc(GLenum func);
 void emscripten_glDepthMask(GLboolean flag);
@@ -79,10 +87,12 @@ GLuint BoundBuffer(GLenum target)
     return static_cast<GLuint>(name);
 }
 
-// A mapped buffer: where the caller writes, and for which target.
+// A mapped buffer: where the caller writes, and which buffer of which target.
 struct Mapping {
     GLenum target = 0;
-    std::vector<unsigned char> bytes;
+    GLuint buffer = 0;
+    std::unique_ptr<unsigned char[]> bytes;
+    size_t size = 0;
 };
 Mapping mappings[2];  // GL_ARRAY_BUFFER, GL_ELEMENT_ARRAY_BUFFER
 
@@ -228,8 +238,10 @@ void* glMapBuffer(GLenum target, GLenum access)
     if (found == buffers.end() || found->first == 0 || found->second.size == 0)
         return nullptr;
     mapping->target = target;
-    mapping->bytes.assign(found->second.size, 0);
-    return mapping->bytes.data();
+    mapping->buffer = found->first;
+    mapping->size = found->second.size;
+    mapping->bytes.reset(new unsigned char[mapping->size]);
+    return mapping->bytes.get();
 }
 
 GLboolean glUnmapBuffer(GLenum target)
@@ -237,29 +249,42 @@ GLboolean glUnmapBuffer(GLenum target)
     Mapping* mapping = MappingOf(target);
     if (mapping == nullptr || mapping->target != target)
         return GL_FALSE;
-    glBufferSubData(target, 0, static_cast<GLsizeiptr>(mapping->bytes.size()), mapping->bytes.data());
-    if (target == GL_ELEMENT_ARRAY_BUFFER)
-        Record(target, mapping->bytes.data(), mapping->bytes.size());
+    if (target == GL_ELEMENT_ARRAY_BUFFER) {
+        glBufferSubData(target, 0, static_cast<GLsizeiptr>(mapping->size), mapping->bytes.get());
+        Record(target, mapping->bytes.get(), mapping->size);
+        mapping->bytes.reset();
+    } else {
+        BufferUploads::Add(target, mapping->buffer, std::move(mapping->bytes), mapping->size);
+    }
     mapping->target = 0;
-    std::vector<unsigned char>().swap(mapping->bytes);
     return GL_TRUE;
 }
 
 void glBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage)
 {
+    BufferUploads::Finish(BoundBuffer(target));
     emscripten_glBufferData(target, size, data, usage);
     Record(target, data, size > 0 ? static_cast<size_t>(size) : 0);
 }
 
 void glDeleteBuffers(GLsizei n, const GLuint* names)
 {
-    for (GLsizei i = 0; i < n; i++)
+    for (GLsizei i = 0; i < n; i++) {
+        BufferUploads::Finish(names[i]);
         Forget(names[i]);
+    }
     emscripten_glDeleteBuffers(n, names);
+}
+
+void glDrawArrays(GLenum mode, GLint first, GLsizei count)
+{
+    BufferUploads::Finish();
+    emscripten_glDrawArrays(mode, first, count);
 }
 
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
 {
+    BufferUploads::Finish();
     if (type != GL_UNSIGNED_INT) {
         emscripten_glDrawElements(mode, count, type, indices);
         return;

@@ -44,27 +44,45 @@ Game::~Game()
 
 void Game::Init()
 {
-    ship = new Ship(ShipStart, ShipStartDirection, ShipSpeed);
+    for (int step = 0; step < InitStepCount; step++)
+        Init(static_cast<InitStep>(step));
+}
 
-    towerTexture = new Texture(GL_TEXTURE_2D, "tower.tga");
-    towerTexture->Load();
-
-    skybox = new Skybox();
-    skybox->SetSize(SkyboxSize);
-    skybox->Init("Skybox/up.png", "Skybox/down.png", "Skybox/out.png", "Skybox/in.png", "Skybox/left.png",
-                 "Skybox/right.png");
-
-    terrain = new Terrain();
-    terrain->Init("heightmap.raw");
-
-    // World and local corners alike; the box is never transformed.
-    const Vector4f low(-FLT_MAX, -FLT_MAX, -FLT_MAX, 1.0f);
-    const Vector4f high(FLT_MAX, TargetTop, FLT_MAX, 1.0f);
-    targetBox.SetLocalMin(low);
-    targetBox.SetMin(low);
-    targetBox.SetLocalMax(high);
-    targetBox.SetMax(high);
-
-    // Last: its constructor warps the pointer to the window centre.
-    camera = new Camera(width, height, CameraPosition, CameraDirection);
+void Game::Init(InitStep step)
+{
+    switch (step) {
+    case InitShip:
+        ship = new Ship(ShipStart, ShipStartDirection, ShipSpeed);
+        break;
+    case InitTowerTexture:
+        towerTexture = new Texture(GL_TEXTURE_2D, "tower.tga");
+        towerTexture->Load();
+        break;
+    case InitSkybox:
+        skybox = new Skybox();
+        skybox->SetSize(SkyboxSize);
+        skybox->Init("Skybox/up.png", "Skybox/down.png", "Skybox/out.png", "Skybox/in.png", "Skybox/left.png",
+                     "Skybox/right.png");
+        break;
+    case InitTerrain:
+        terrain = new Terrain();
+        terrain->Init("heightmap.raw");
+        break;
+    case InitTargetRegion: {
+        // World and local corners alike; the box is never transformed.
+        const Vector4f low(-FLT_MAX, -FLT_MAX, -FLT_MAX, 1.0f);
+        const Vector4f high(FLT_MAX, TargetTop, FLT_MAX, 1.0f);
+        targetBox.SetLocalMin(low);
+        targetBox.SetMin(low);
+        targetBox.SetLocalMax(high);
+        targetBox.SetMax(high);
+        break;
+    }
+    case InitCamera:
+        // Last: its constructor warps the pointer to the window centre.
+        camera = new Camera(width, height, CameraPosition, CameraDirection);
+        break;
+    case InitStepCount:
+        break;
+    }
 }

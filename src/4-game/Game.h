@@ -56,10 +56,17 @@ public:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
+    // The steps of Init, in their order.
+    enum InitStep { InitShip, InitTowerTexture, InitSkybox, InitTerrain, InitTargetRegion, InitCamera, InitStepCount };
+
     // Creates, in order: ship, tower texture, sky box, terrain, target region,
     // camera (whose constructor warps the pointer). Prints nothing itself;
     // missing assets leave objects empty or untextured. Call once.
     void Init();
+    // One step of Init: the same objects, made the same way. Running every
+    // step once, in order, is Init; a caller that must return to its event
+    // loop in between (the page) runs them one at a time.
+    void Init(InitStep step);
 
     // One tick (GameUpdate.cpp): the camera, then the world in whole steps
     // of StepDt: each moves the ship, every live bullet (moved, then tested

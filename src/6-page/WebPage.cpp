@@ -204,8 +204,11 @@ void WebPage::FrameDrawn(const char* name)
     framesDrawn++;
     EM_ASM({
         Module.frames = $0;
-        if (Module.frames === 1)
+        if (Module.frames === 1) {
             Module.firstFrameTime = performance.now();
+            if (Module.onFirstFrame)
+                Module.onFirstFrame();
+        }
         var name = $1 ? UTF8ToString($1) : null;
         if (name)
             Module.replay.keep(name);

@@ -25,9 +25,11 @@ class Game;
 //
 // Frames: the page counts the frames drawn and notes when the first one was
 // (Module.frames, Module.firstFrameTime in milliseconds since the page began
-// loading), and calls Module.onFrame, when the page's script has set it,
-// right after each frame, while the canvas still holds that frame: the tests
-// read the frames there.
+// loading). Right after each frame, while the canvas still holds it, it
+// calls Module.onFirstFrame after the first one and Module.onFrame after
+// every one, each when the page's script has set it (the page puts its
+// picture and loading bar away in the first; the tests read frames in the
+// second).
 //
 // State: Module.gameState() returns what the game holds at that moment, read
 // only, so that the page's script can see what input did: frames (drawn),

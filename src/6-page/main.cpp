@@ -1,8 +1,10 @@
-// Corvane in a page: the same game and loop as the window's, with the page's
+// Corvane in a page: the same game and loop as the window's, started in
+// steps that leave the page free to answer in between, with the page's
 // pointer, touches and gamepads, its sound started by the player's first
 // gesture, and a replay script, when the page holds one, in place of the
 // clock.
 #include "WebGamepad.h"
+#include "WebLoading.h"
 #include "WebPage.h"
 #include "WebReplay.h"
 #include "WebSound.h"
@@ -33,6 +35,22 @@ void FrameDrawn()
     WebPage::FrameDrawn();
 }
 
+// After the game's last loading step: the loop takes over.
+void Play(Game& game)
+{
+    game.SetSounds(&sounds);
+    GameLoop::Connect(game, sounds, false);
+    GameLoop::SetFrameHook(FrameDrawn);
+    // The page's pointer moves by relative motion (Pointer Lock) and reaches
+    // the game as passive motion does.
+    WebPage::Connect(game, GlWindow::Width, GlWindow::Height, GameLoop::PassiveMotion);
+    WebGamepad::Connect(game);
+    GameLoop::SetTickHook(WebGamepad::Tick);
+    if (!WebReplay::PlayFromPage(game, sounds))
+        GameLoop::StartClock();
+    glutMainLoop();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -40,21 +58,9 @@ int main(int argc, char** argv)
     static GlWindow window;
     window.Open("Corvane", GlWindow::Width, GlWindow::Height, true, &argc, argv);
 
-    // The game reads "/", where the page's assets are unpacked.
-    Game* game = new Game(GlWindow::Width, GlWindow::Height);
-    game->Init();
-    game->SetSounds(&sounds);
-
-    GameLoop::Connect(*game, sounds, false);
-    GameLoop::SetFrameHook(FrameDrawn);
-    // The page's pointer moves by relative motion (Pointer Lock) and reaches
-    // the game as passive motion does.
-    WebPage::Connect(*game, GlWindow::Width, GlWindow::Height, GameLoop::PassiveMotion);
-    WebGamepad::Connect(*game);
-    GameLoop::SetTickHook(WebGamepad::Tick);
+    // A gesture while the game loads starts the sound as well.
     WebSound::StartOnFirstGesture(StartSound);
-    if (!WebReplay::PlayFromPage(*game, sounds))
-        GameLoop::StartClock();
-    glutMainLoop();
+    // The game reads "/", where the page's assets are unpacked.
+    WebLoading::Start(*new Game(GlWindow::Width, GlWindow::Height), Play);
     return 0;
 }

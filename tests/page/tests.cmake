@@ -15,9 +15,12 @@
 #   gamepad_test.py  a pad through the browser's Gamepad API plays the cases
 #                    of tests/input/gamepad_cases.txt; the touch buttons give
 #                    way to it
+#   loading_test.py  while the page loads (slowed down 4 times): the game's
+#                    start picture, a loading bar that advances and goes at
+#                    the first frame, the page answering a click
 foreach(test IN ITEMS play:PlayedInTheBrowser play:WithoutWebGL replay:PlayedFromAScript
                       assets:AssetsMissingOrCorrupt screens:OnEveryScreen sound:SoundInThePage sound:ReplayHeard
-                      gamepad:PlayedWithAGamepad)
+                      gamepad:PlayedWithAGamepad loading:LoadingInSteps)
   string(REPLACE ":" ";" parts "${test}")
   list(GET parts 0 file)
   list(GET parts 1 fixture)
