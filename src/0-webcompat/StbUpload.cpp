@@ -95,37 +95,40 @@ Image Reduce(const Image& from, int blockX, int blockY)
 // The sums of a power-of-two image's blocks at one level of its mipmaps.
 // Each level's blocks are four of the level before (fewer where that level
 // is one block across), so each level's sums come from the last's, a
-// quarter of its work, instead of from a pass over the full image.
+// quarter of its work, instead of from a pass over the full image; the
+// first level's come from the image's own bytes.
 struct BlockSums {
     int width = 0, height = 0, channels = 0;  // blocks across and down
     std::vector<std::uint64_t> sums;
 };
 
-BlockSums SumsOf(const Image& image)
+// The next level's sums from values laid out as an image's pixels are.
+template <typename Value>
+BlockSums Halve(int width, int height, int channels, const std::vector<Value>& from)
 {
-    BlockSums level;
-    level.width = image.width;
-    level.height = image.height;
-    level.channels = image.channels;
-    level.sums.assign(image.pixels.begin(), image.pixels.end());
-    return level;
+    BlockSums to;
+    to.width = std::max(width / 2, 1);
+    to.height = std::max(height / 2, 1);
+    to.channels = channels;
+    to.sums.assign(static_cast<size_t>(to.width) * to.height * channels, 0);
+    for (int j = 0; j < to.height; j++)
+        for (int v = 2 * j; v < std::min(2 * j + 2, height); v++)
+            for (int i = 0; i < to.width; i++)
+                for (int u = 2 * i; u < std::min(2 * i + 2, width); u++)
+                    for (int c = 0; c < channels; c++)
+                        to.sums[(static_cast<size_t>(j) * to.width + i) * channels + c] +=
+                            from[(static_cast<size_t>(v) * width + u) * channels + c];
+    return to;
+}
+
+BlockSums Halve(const Image& image)
+{
+    return Halve(image.width, image.height, image.channels, image.pixels);
 }
 
 BlockSums Halve(const BlockSums& from)
 {
-    BlockSums to;
-    to.width = std::max(from.width / 2, 1);
-    to.height = std::max(from.height / 2, 1);
-    to.channels = from.channels;
-    to.sums.assign(static_cast<size_t>(to.width) * to.height * to.channels, 0);
-    for (int j = 0; j < to.height; j++)
-        for (int v = 2 * j; v < std::min(2 * j + 2, from.height); v++)
-            for (int i = 0; i < to.width; i++)
-                for (int u = 2 * i; u < std::min(2 * i + 2, from.width); u++)
-                    for (int c = 0; c < to.channels; c++)
-                        to.sums[(static_cast<size_t>(j) * to.width + i) * to.channels + c] +=
-                            from.sums[(static_cast<size_t>(v) * from.width + u) * from.channels + c];
-    return to;
+    return Halve(from.width, from.height, from.channels, from.sums);
 }
 
 // The level's pixels, as Reduce makes them from the full image of
@@ -209,9 +212,9 @@ unsigned int StbUpload::LoadTexture(const char* fileName, unsigned int flags)
         // Each level averages blocks of the full image, not of the level
         // above. NOTE: the image's sides are powers of two here (stretched
         // above), which the block sums need.
-        BlockSums sums = SumsOf(image);
+        BlockSums sums;
         for (int level = 1; (1 << level) <= image.width || (1 << level) <= image.height; level++) {
-            sums = Halve(sums);
+            sums = level == 1 ? Halve(image) : Halve(sums);
             Upload(level, Averages(sums, 1 << level, image.width, image.height));
         }
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
