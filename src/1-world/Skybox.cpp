@@ -8,7 +8,7 @@ namespace {
 
 // Creates and loads one face texture and clamps it to its edges. A failed
 // load leaves name 0 and no parameters set.
-Texture* LoadFace(const std::string& fileName)
+Texture* LoadFaceTexture(const std::string& fileName)
 {
     Texture* texture = new Texture(GL_TEXTURE_2D, fileName);
     texture->Load();
@@ -77,8 +77,16 @@ bool Skybox::Init(std::string up, std::string down, std::string out, std::string
     Release();  // a second Init replaces the faces instead of leaking them
     const std::string* fileNames[FaceCount] = {&up, &down, &out, &in, &left, &right};
     for (int face = 0; face < FaceCount; face++)
-        textures[face] = LoadFace(*fileNames[face]);
+        LoadFace(static_cast<Face>(face), *fileNames[face]);
     return true;
+}
+
+void Skybox::LoadFace(Face face, const std::string& fileName)
+{
+    if (face < 0 || face >= FaceCount)
+        return;
+    delete textures[face];
+    textures[face] = LoadFaceTexture(fileName);
 }
 
 void Skybox::Draw(float x, float y, float z)

@@ -33,6 +33,9 @@ public:
     // filter never blends in texels from the opposite edge of a face.
     bool Init(std::string up, std::string down, std::string out, std::string in, std::string left,
               std::string right);
+    // One face of Init: loads (or replaces) face's texture from fileName.
+    // Init on a new sky box is LoadFace for each face in order.
+    void LoadFace(Face face, const std::string& fileName);
 
     // Draws the cube centred on (x, y, z) in the current model-view frame.
     // Colour is the caller's (modulated by the texture). The model-view matrix

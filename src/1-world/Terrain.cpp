@@ -118,6 +118,13 @@ bool Terrain::ReadHeights(const char* fileName, unsigned char* samples)
 
 void Terrain::Init(const char* fileName)
 {
+    InitSamples(fileName);
+    InitLevels();
+    InitBuffers();
+}
+
+void Terrain::InitSamples(const char* fileName)
+{
     maxHeight = MaxHeight;
     heightScale = HeightScale;
     delete groundTexture;
@@ -130,8 +137,15 @@ void Terrain::Init(const char* fileName)
         groundTexture->Load();
         groundTexture->Bind();
     }
+}
 
+void Terrain::InitLevels()
+{
     levels = std::make_unique<TerrainLevels>(heights, heightScale);
+}
+
+void Terrain::InitBuffers()
+{
     BuildPatterns();
     BuildBuffers();
 }

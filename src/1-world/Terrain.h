@@ -80,6 +80,12 @@ public:
     // and no ground texture (a flat, untextured 0.5 grey square); a short file
     // leaves the samples past its end 0; bytes past 1,048,576 are ignored.
     void Init(const char* fileName);
+    // Init in its three parts, in this order, for a caller that returns to
+    // its event loop in between (the page): the samples and the ground
+    // texture; the levels' boxes and errors; the index patterns and buffers.
+    void InitSamples(const char* fileName);
+    void InitLevels();
+    void InitBuffers();
 
     // The file's first SampleCount bytes into samples, the rest of samples 0;
     // false (all samples 0) when the file cannot be opened. No OpenGL.

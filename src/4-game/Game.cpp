@@ -61,12 +61,36 @@ void Game::Init(InitStep step)
     case InitSkybox:
         skybox = new Skybox();
         skybox->SetSize(SkyboxSize);
-        skybox->Init("Skybox/up.png", "Skybox/down.png", "Skybox/out.png", "Skybox/in.png", "Skybox/left.png",
-                     "Skybox/right.png");
+        break;
+    // Skybox::Init's faces, one a step.
+    case InitSkyUp:
+        skybox->LoadFace(Skybox::Up, "Skybox/up.png");
+        break;
+    case InitSkyDown:
+        skybox->LoadFace(Skybox::Down, "Skybox/down.png");
+        break;
+    case InitSkyOut:
+        skybox->LoadFace(Skybox::Out, "Skybox/out.png");
+        break;
+    case InitSkyIn:
+        skybox->LoadFace(Skybox::In, "Skybox/in.png");
+        break;
+    case InitSkyLeft:
+        skybox->LoadFace(Skybox::Left, "Skybox/left.png");
+        break;
+    case InitSkyRight:
+        skybox->LoadFace(Skybox::Right, "Skybox/right.png");
         break;
     case InitTerrain:
         terrain = new Terrain();
-        terrain->Init("heightmap.raw");
+        terrain->InitSamples("heightmap.raw");
+        break;
+    // Terrain::Init's other parts.
+    case InitTerrainLevels:
+        terrain->InitLevels();
+        break;
+    case InitTerrainBuffers:
+        terrain->InitBuffers();
         break;
     case InitTargetRegion: {
         // World and local corners alike; the box is never transformed.

@@ -56,8 +56,25 @@ public:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // The steps of Init, in their order.
-    enum InitStep { InitShip, InitTowerTexture, InitSkybox, InitTerrain, InitTargetRegion, InitCamera, InitStepCount };
+    // The steps of Init, in their order: the sky box, then each of its
+    // faces; the terrain, then its levels and its buffers.
+    enum InitStep {
+        InitShip,
+        InitTowerTexture,
+        InitSkybox,
+        InitSkyUp,
+        InitSkyDown,
+        InitSkyOut,
+        InitSkyIn,
+        InitSkyLeft,
+        InitSkyRight,
+        InitTerrain,
+        InitTerrainLevels,
+        InitTerrainBuffers,
+        InitTargetRegion,
+        InitCamera,
+        InitStepCount
+    };
 
     // Creates, in order: ship, tower texture, sky box, terrain, target region,
     // camera (whose constructor warps the pointer). Prints nothing itself;

@@ -35,8 +35,16 @@ const char* WebLoading::StepName(Game::InitStep step)
     switch (step) {
     case Game::InitShip: return "the ship";
     case Game::InitTowerTexture: return "the towers";
-    case Game::InitSkybox: return "the sky";
-    case Game::InitTerrain: return "the terrain";
+    case Game::InitSkybox:
+    case Game::InitSkyUp:
+    case Game::InitSkyDown:
+    case Game::InitSkyOut:
+    case Game::InitSkyIn:
+    case Game::InitSkyLeft:
+    case Game::InitSkyRight: return "the sky";
+    case Game::InitTerrain:
+    case Game::InitTerrainLevels:
+    case Game::InitTerrainBuffers: return "the terrain";
     case Game::InitTargetRegion: return "the target";
     case Game::InitCamera: return "the camera";
     case Game::InitStepCount: break;
