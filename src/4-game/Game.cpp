@@ -19,6 +19,12 @@ constexpr float SkyboxSize = 30.0f;
 // Bullets burst from the towers' tops down: 5 above the terrain's highest points.
 constexpr float TargetTop = Ground::Height + Game::TowerTop;
 
+// The sky box's images, in the order of its faces and of Init's steps.
+const char* const SkyFaceFiles[Skybox::FaceCount] = {
+    "Skybox/up.png", "Skybox/down.png", "Skybox/out.png", "Skybox/in.png", "Skybox/left.png", "Skybox/right.png",
+};
+static_assert(Game::InitSkyRight - Game::InitSkyUp + 1 == Skybox::FaceCount, "a step for each face");
+
 const Vector3f CameraPosition(0.0f, 0.0f, 0.0f);
 const Vector3f CameraDirection(0.0f, 0.0f, -1.0f);
 
@@ -62,25 +68,17 @@ void Game::Init(InitStep step)
         skybox = new Skybox();
         skybox->SetSize(SkyboxSize);
         break;
-    // Skybox::Init's faces, one a step.
     case InitSkyUp:
-        skybox->LoadFace(Skybox::Up, "Skybox/up.png");
-        break;
     case InitSkyDown:
-        skybox->LoadFace(Skybox::Down, "Skybox/down.png");
-        break;
     case InitSkyOut:
-        skybox->LoadFace(Skybox::Out, "Skybox/out.png");
-        break;
     case InitSkyIn:
-        skybox->LoadFace(Skybox::In, "Skybox/in.png");
-        break;
     case InitSkyLeft:
-        skybox->LoadFace(Skybox::Left, "Skybox/left.png");
+    case InitSkyRight: {
+        // Skybox::Init's faces, one a step.
+        const int face = step - InitSkyUp;
+        skybox->LoadFace(static_cast<Skybox::Face>(face), SkyFaceFiles[face]);
         break;
-    case InitSkyRight:
-        skybox->LoadFace(Skybox::Right, "Skybox/right.png");
-        break;
+    }
     case InitTerrain:
         terrain = new Terrain();
         terrain->InitSamples("heightmap.raw");
