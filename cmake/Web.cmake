@@ -20,14 +20,13 @@ find_package(assimp CONFIG REQUIRED)
 find_path(Stb_INCLUDE_DIR NAMES stb_image.h PATHS /usr/include/stb NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 find_package(Stb REQUIRED)
 
-# The game's own code built for size (-Os, after the build type's -O3, so it
-# wins): 10 % less WebAssembly to download and to compile as its functions
-# are first called (827 KB against 920 KB; 325 KB against 342 KB gzipped),
-# at the same frame rate (13.9 against 13.8 frames a second at the start
-# view in headless Chromium, medians of four runs each, alternating). The
-# libraries of scripts/web-deps stay at -O2 (see there for why).
-add_compile_options(-Os)
-add_link_options(-Os)
+# The game's own code at the build type's -O3, not built for size: -Os gives
+# 10 % less WebAssembly (827 KB against 920 KB; 325 KB against 342 KB
+# gzipped, 1 % of the page's bytes) at the same frame rate, but its start
+# does 36 % more work on the page's thread (Game::Init's steps 342 ms
+# against 251 ms in headless Chromium, medians of five runs each,
+# alternating), which the player waits through and the page cannot answer
+# in. The libraries of scripts/web-deps are at -O2 (see there for why).
 
 # Assimp reports unreadable files by exceptions: caught natively, everywhere.
 add_compile_options(-fwasm-exceptions)
