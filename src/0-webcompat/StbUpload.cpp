@@ -1,6 +1,8 @@
 #include "StbUpload.h"
 
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
@@ -92,68 +94,6 @@ Image Reduce(const Image& from, int blockX, int blockY)
     return to;
 }
 
-// The sums of a power-of-two image's blocks at one level of its mipmaps.
-// Each level's blocks are four of the level before (fewer where that level
-// is one block across), so each level's sums come from the last's, a
-// quarter of its work, instead of from a pass over the full image; the
-// first level's come from the image's own bytes.
-struct BlockSums {
-    int width = 0, height = 0, channels = 0;  // blocks across and down
-    std::vector<std::uint64_t> sums;
-};
-
-// The next level's sums from values laid out as an image's pixels are.
-template <typename Value>
-BlockSums Halve(int width, int height, int channels, const std::vector<Value>& from)
-{
-    BlockSums to;
-    to.width = std::max(width / 2, 1);
-    to.height = std::max(height / 2, 1);
-    to.channels = channels;
-    to.sums.assign(static_cast<size_t>(to.width) * to.height * channels, 0);
-    for (int j = 0; j < to.height; j++)
-        for (int v = 2 * j; v < std::min(2 * j + 2, height); v++)
-            for (int i = 0; i < to.width; i++)
-                for (int u = 2 * i; u < std::min(2 * i + 2, width); u++)
-                    for (int c = 0; c < channels; c++)
-                        to.sums[(static_cast<size_t>(j) * to.width + i) * channels + c] +=
-                            from[(static_cast<size_t>(v) * width + u) * channels + c];
-    return to;
-}
-
-BlockSums Halve(const Image& image)
-{
-    return Halve(image.width, image.height, image.channels, image.pixels);
-}
-
-BlockSums Halve(const BlockSums& from)
-{
-    return Halve(from.width, from.height, from.channels, from.sums);
-}
-
-// The level's pixels, as Reduce makes them from the full image of
-// fullWidth x fullHeight with blocks of block x block: the same averages,
-// rounded alike.
-Image Averages(const BlockSums& level, int block, int fullWidth, int fullHeight)
-{
-    Image to;
-    to.width = level.width;
-    to.height = level.height;
-    to.channels = level.channels;
-    to.pixels.resize(level.sums.size());
-    for (int j = 0; j < to.height; j++) {
-        const int rows = std::min(block, fullHeight - j * block);
-        for (int i = 0; i < to.width; i++) {
-            const std::uint64_t area = static_cast<std::uint64_t>(rows) * std::min(block, fullWidth - i * block);
-            for (int c = 0; c < to.channels; c++) {
-                const size_t at = (static_cast<size_t>(j) * to.width + i) * to.channels + c;
-                to.pixels[at] = static_cast<unsigned char>((level.sums[at] + area / 2) / area);
-            }
-        }
-    }
-    return to;
-}
-
 GLenum FormatOf(int channels)
 {
     switch (channels) {
@@ -209,14 +149,14 @@ unsigned int StbUpload::LoadTexture(const char* fileName, unsigned int flags)
     Upload(0, image);
 
     if (flags & Mipmaps) {
-        // Each level averages blocks of the full image, not of the level
-        // above. NOTE: the image's sides are powers of two here (stretched
-        // above), which the block sums need.
-        BlockSums sums;
-        for (int level = 1; (1 << level) <= image.width || (1 << level) <= image.height; level++) {
-            sums = level == 1 ? Halve(image) : Halve(sums);
-            Upload(level, Averages(sums, 1 << level, image.width, image.height));
-        }
+        // The levels below are made by OpenGL from the image's: in the page,
+        // by the browser's graphics process, off the page's thread, where
+        // averaging them here was a third of the game's start. The game
+        // samples only the image itself (Texture sets plain linear
+        // filtering), so the levels' rounding, a step or two apart from
+        // SOIL's block averages, shows nowhere. NOTE: the image's sides are
+        // powers of two here (stretched above), as WebGL 1 requires.
+        glGenerateMipmap(GL_TEXTURE_2D);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     } else {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);

@@ -7,10 +7,11 @@
 // the file at t = 0 unless the flags ask to invert it; grey, grey-alpha, RGB
 // or RGBA as the file holds it; a side that is not a power of two (with
 // mipmaps or when asked) stretched bilinearly to the next one; mipmap levels
-// as block averages of the full image; linear filtering, and repeat or
-// clamp-to-edge wrapping (SOIL clamps with GL_CLAMP, which WebGL lacks).
-// The pixels are SOIL's, but for baseline JPEG, whose later decoder rounds
-// some values one step apart. Compression, alpha premultiplication and the
+// made by OpenGL (glGenerateMipmap) where SOIL averages blocks itself;
+// linear filtering, and repeat or clamp-to-edge wrapping (SOIL clamps with
+// GL_CLAMP, which WebGL lacks). The image's pixels are SOIL's, but for
+// baseline JPEG, whose later decoder rounds some values one step apart; the
+// mipmap levels' may be a few steps apart from SOIL's. Compression, alpha premultiplication and the
 // other colour conversions SOIL offers are not done.
 class StbUpload {
 public:

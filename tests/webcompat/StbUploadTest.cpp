@@ -1,6 +1,7 @@
 // The page's image upload against SOIL's, on a real context: for each image,
-// the same levels with the same sizes, formats and pixels, and the same
-// sampling parameters, as the flags the game and SOIL know ask.
+// the same levels with the same sizes and formats, the image's pixels and
+// the mipmaps' within a little rounding, and the same sampling parameters,
+// as the flags the game and SOIL know ask.
 #include "GlTestContext.h"
 #include "StbUpload.h"
 
@@ -57,6 +58,10 @@ std::vector<unsigned char> Picture(int width, int height, int channels)
         pixels[i] = static_cast<unsigned char>((i * 37 + i / 7 * 11) & 0xFF);
     return pixels;
 }
+
+// OpenGL makes the mipmap levels from the level above, rounding each time,
+// where SOIL averages blocks of the image: a step or two apart.
+constexpr int MipmapTolerance = 2;
 
 class StbUploadTest : public GlTest {
 protected:
@@ -118,7 +123,7 @@ TEST_F(StbUploadTest, UploadsWhatSoilUploads)
             int worst = 0;
             for (size_t k = 0; k < levels[i].rgba.size() && k < expected[i].rgba.size(); k++)
                 worst = std::max(worst, std::abs(levels[i].rgba[k] - expected[i].rgba[k]));
-            EXPECT_LE(worst, c.tolerance) << "pixels differ";
+            EXPECT_LE(worst, i == 0 ? c.tolerance : c.tolerance + MipmapTolerance) << "pixels differ";
         }
         glDeleteTextures(1, &soil);
         glDeleteTextures(1, &ours);
