@@ -9,7 +9,6 @@
 #include <stb_image.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <vector>
 
